@@ -15,6 +15,9 @@ namespace zv {
 
 using Text = std::string;
 
+// A counted block of bytes that may hold NUL bytes (a response body, a file).
+using ByteBlock = std::string;
+
 // Length in bytes of the character starting at s[i] (1 or 2; 1 for a lone lead
 // byte at the very end).
 std::size_t charLength(std::string_view s, std::size_t i);
