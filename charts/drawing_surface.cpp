@@ -1,0 +1,278 @@
+#include "charts/drawing_surface.h"
+
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygon>
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace zv {
+
+QColor colorFromBgr(unsigned int bgr)
+{
+    return QColor(static_cast<int>(bgr & 0xFFu), static_cast<int>((bgr >> 8) & 0xFFu),
+                  static_cast<int>((bgr >> 16) & 0xFFu));
+}
+
+DrawingSurface::DrawingSurface(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    syncImageSize();
+}
+
+QSize DrawingSurface::sizeHint() const
+{
+    return m_image.isNull() ? QSize(80, 22) : m_image.size();
+}
+
+// The image follows the widget's size at once, even while the widget is hidden
+// (hidden widgets get their resize events late). Growing keeps what was drawn
+// and paints the new area in the background colour.
+void DrawingSurface::syncImageSize() const
+{
+    const QSize wanted = size().expandedTo(QSize(1, 1));
+    if (m_image.size() == wanted)
+        return;
+    QImage grown(wanted, QImage::Format_RGB32);
+    grown.fill(m_backgroundColor);
+    if (!m_image.isNull()) {
+        QPainter painter(&grown);
+        painter.drawImage(0, 0, m_image);
+    }
+    m_image = grown;
+}
+
+QImage& DrawingSurface::image()
+{
+    syncImageSize();
+    return m_image;
+}
+
+const QImage& DrawingSurface::image() const
+{
+    syncImageSize();
+    return m_image;
+}
+
+void DrawingSurface::changed()
+{
+    if (m_automaticRepainting || isVisible())
+        update();
+}
+
+void DrawingSurface::clear()
+{
+    syncImageSize();
+    m_image.fill(m_backgroundColor);
+    if (!m_backgroundPicture.isNull()) {
+        QPainter painter(&m_image);
+        for (int y = 0; y < m_image.height(); y += m_backgroundPicture.height())
+            for (int x = 0; x < m_image.width(); x += m_backgroundPicture.width())
+                painter.drawImage(x, y, m_backgroundPicture);
+    }
+    m_currentPosition = QPoint(0, 0);
+    changed();
+}
+
+void DrawingSurface::plot(int x, int y, QRgb color)
+{
+    if (m_penWidth <= 1) {
+        if (x >= 0 && y >= 0 && x < m_image.width() && y < m_image.height())
+            m_image.setPixel(x, y, color);
+        return;
+    }
+    // A wider pen stamps a square centred on the line.
+    const int from = -(m_penWidth / 2);
+    for (int dy = from; dy < from + m_penWidth; ++dy) {
+        for (int dx = from; dx < from + m_penWidth; ++dx) {
+            const int px = x + dx;
+            const int py = y + dy;
+            if (px >= 0 && py >= 0 && px < m_image.width() && py < m_image.height())
+                m_image.setPixel(px, py, color);
+        }
+    }
+}
+
+// Bresenham from (x1, y1) towards (x2, y2); the end point itself is not drawn.
+void DrawingSurface::penLine(int x1, int y1, int x2, int y2)
+{
+    const QRgb color = m_penColor.rgb();
+    const int dx = std::abs(x2 - x1);
+    const int dy = -std::abs(y2 - y1);
+    const int sx = x1 < x2 ? 1 : -1;
+    const int sy = y1 < y2 ? 1 : -1;
+    int error = dx + dy;
+    int x = x1;
+    int y = y1;
+    while (x != x2 || y != y2) {
+        plot(x, y, color);
+        const int twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            x += sx;
+        }
+        if (twice <= dx) {
+            error += dx;
+            y += sy;
+        }
+    }
+}
+
+void DrawingSurface::drawLine(int x1, int y1, int x2, int y2)
+{
+    syncImageSize();
+    penLine(x1, y1, x2, y2);
+    m_currentPosition = QPoint(x2, y2);
+    changed();
+}
+
+void DrawingSurface::drawPolygon(const std::vector<QPoint>& points)
+{
+    if (points.empty())
+        return;
+    syncImageSize();
+    if (points.size() >= 3) {
+        QPainter painter(&m_image);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(m_brushColor);
+        painter.drawPolygon(QPolygon(QList<QPoint>(points.begin(), points.end())), Qt::OddEvenFill);
+    }
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const QPoint& from = points[i];
+        const QPoint& to = points[(i + 1) % points.size()];
+        penLine(from.x(), from.y(), to.x(), to.y());
+    }
+    changed();
+}
+
+void DrawingSurface::fillRectangle(int x1, int y1, int x2, int y2)
+{
+    syncImageSize();
+    const int left = std::min(x1, x2);
+    const int top = std::min(y1, y2);
+    const int right = std::max(x1, x2);
+    const int bottom = std::max(y1, y2);
+    const QRect area = QRect(left, top, right - left, bottom - top).intersected(m_image.rect());
+    if (!area.isEmpty()) {
+        QPainter painter(&m_image);
+        painter.fillRect(area, m_brushColor);
+    }
+    changed();
+}
+
+void DrawingSurface::drawRectangle(int x1, int y1, int x2, int y2)
+{
+    syncImageSize();
+    const int left = std::min(x1, x2);
+    const int top = std::min(y1, y2);
+    const int right = std::max(x1, x2) - 1;
+    const int bottom = std::max(y1, y2) - 1;
+    if (right < left || bottom < top)
+        return;
+    fillRectangle(left, top, right + 1, bottom + 1);
+    const QRgb color = m_penColor.rgb();
+    for (int x = left; x <= right; ++x) {
+        plot(x, top, color);
+        plot(x, bottom, color);
+    }
+    for (int y = top; y <= bottom; ++y) {
+        plot(left, y, color);
+        plot(right, y, color);
+    }
+    changed();
+}
+
+void DrawingSurface::writeText(int x, int y, const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    syncImageSize();
+    QFont textFont = font();
+    textFont.setStyleStrategy(QFont::NoAntialias);
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setFont(textFont);
+    painter.setPen(m_textColor);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    const QFontMetrics metrics(textFont);
+    painter.drawText(QPoint(x, y + metrics.ascent()), text);
+    changed();
+}
+
+void DrawingSurface::drawPicture(int x, int y, const QImage& picture)
+{
+    syncImageSize();
+    if (!picture.isNull()) {
+        QPainter painter(&m_image);
+        painter.drawImage(QPoint(x, y), picture);
+    }
+    changed();
+}
+
+QImage DrawingSurface::capturePicture() const
+{
+    return image().copy();
+}
+
+void DrawingSurface::setBackgroundPicture(const QImage& picture)
+{
+    m_backgroundPicture = picture.convertToFormat(QImage::Format_RGB32);
+}
+
+void DrawingSurface::clearBackgroundPicture()
+{
+    m_backgroundPicture = QImage();
+}
+
+void DrawingSurface::setBackgroundColor(const QColor& color)
+{
+    m_backgroundColor = color;
+}
+
+void DrawingSurface::setPenColor(const QColor& color)
+{
+    m_penColor = color;
+}
+
+void DrawingSurface::setPenWidth(int width)
+{
+    m_penWidth = std::max(1, width);
+}
+
+void DrawingSurface::setBrushColor(const QColor& color)
+{
+    m_brushColor = color;
+}
+
+void DrawingSurface::setTextColor(const QColor& color)
+{
+    m_textColor = color;
+}
+
+void DrawingSurface::setAutomaticRepainting(bool on)
+{
+    m_automaticRepainting = on;
+    if (on)
+        update();
+}
+
+void DrawingSurface::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.drawImage(event->rect(), image(), event->rect());
+}
+
+void DrawingSurface::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    syncImageSize();
+}
+
+} // namespace zv
