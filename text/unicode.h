@@ -1,0 +1,39 @@
+#pragma once
+// Unicode forms of Text, for the web toolkit's conversions and the pattern
+// engine. ICU stays inside the text library; callers see only standard types.
+
+#include "text/text.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zv {
+
+// Decodes code page 936 bytes; malformed bytes become U+FFFD and decoding goes
+// on. With sourceOffsets, it also receives, per UTF-16 unit, the byte position
+// in gbk where that unit's character starts.
+std::u16string gbkToUtf16(std::string_view gbk, std::vector<std::uint32_t>* sourceOffsets = nullptr);
+
+// Encodes into code page 936; characters it lacks (and lone surrogates) become "?".
+Text utf16ToGbk(std::u16string_view utf16);
+
+// Decodes UTF-8; malformed sequences become U+FFFD.
+std::u16string utf8ToUtf16(std::string_view utf8);
+
+// Encodes UTF-16 as UTF-8; lone surrogates become U+FFFD.
+std::string utf16ToUtf8(std::u16string_view utf16);
+
+// GBK text as UTF-8, plus for every UTF-8 byte position (and the end) the
+// position in gbk of the character it belongs to. Lets a match found in the
+// UTF-8 form be cut out of the original bytes.
+std::string gbkToUtf8Mapped(std::string_view gbk, std::vector<std::uint32_t>& gbkPositions);
+
+// Joins each base character and the combining marks after it into the
+// precomposed character where one exists (canonical composition of those
+// runs only); text without combining marks is returned unchanged, so
+// compatibility ideographs and other singletons keep their own code points.
+std::u16string composeCombiningMarks(std::u16string_view utf16);
+
+} // namespace zv
