@@ -1,0 +1,522 @@
+#include "app/main_window.h"
+
+#include "app/constants.h"
+#include "app/home_page.h"
+#include "app/message_box.h"
+#include "app/paths.h"
+#include "app/qt_text.h"
+#include "charts/drawing_surface.h"
+#include "store/registry/keyword_registry.h"
+#include "store/registry/site_registry.h"
+#include "web/event_hook.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <chrono>
+#include <cstdlib>
+
+// Resources live in this static library; make sure they are registered.
+static void initAppResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace zv {
+
+namespace {
+
+constexpr int kStatusTimerInterval = 10000;
+constexpr int kProgressFrameInterval = 150;
+constexpr int kKeywordColumns = 6;
+
+QString u(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// "宋体" when the system has it, else the first installed CJK face, so that the
+// keyword table shows Chinese text at 14 pixels everywhere.
+QFont keywordTableFont()
+{
+    QFont font;
+    const QStringList wanted = {u("宋体"),
+                                QStringLiteral("SimSun"),
+                                QStringLiteral("NSimSun"),
+                                QStringLiteral("WenQuanYi Zen Hei"),
+                                QStringLiteral("WenQuanYi Micro Hei"),
+                                QStringLiteral("Noto Sans CJK SC"),
+                                QStringLiteral("Noto Serif CJK SC"),
+                                QStringLiteral("AR PL UMing CN")};
+    const QStringList installed = QFontDatabase::families();
+    QStringList families;
+    for (const QString& name : wanted) {
+        if (installed.contains(name, Qt::CaseInsensitive))
+            families.append(name);
+    }
+    if (families.isEmpty())
+        families.append(wanted.first());
+    font.setFamilies(families);
+    font.setPixelSize(14);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h)
+{
+    auto* label = new QLabel(u(text), parent);
+    label->setObjectName(u(name));
+    label->setGeometry(x, y, w, h);
+    return label;
+}
+
+ValueLabel* makeValueLabel(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h, bool hand)
+{
+    auto* label = new ValueLabel(parent);
+    label->setObjectName(u(name));
+    label->setText(u(text));
+    label->setGeometry(x, y, w, h);
+    if (hand)
+        label->setCursor(Qt::PointingHandCursor);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h)
+{
+    auto* button = new QPushButton(u(text), parent);
+    button->setObjectName(u(name));
+    button->setGeometry(x, y, w, h);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A drop-down whose text is exactly what was typed or chosen: no insertion on
+// Enter, no completion from the items, items kept in the order added.
+QComboBox* makeDropDown(QWidget* parent, const char* name, int x, int y, int w, int h)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(u(name));
+    box->setGeometry(x, y, w, h);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCompleter(nullptr);
+    box->setDuplicatesEnabled(true);
+    QPalette p = box->palette();
+    p.setColor(QPalette::Base, Qt::white);
+    box->setPalette(p);
+    return box;
+}
+
+QGroupBox* makeGroupBox(QWidget* parent, const char* name, int x, int y, int w, int h)
+{
+    auto* box = new QGroupBox(parent);
+    box->setObjectName(u(name));
+    box->setGeometry(x, y, w, h);
+    return box;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QWidget(parent)
+{
+    initAppResources();
+    buildControls();
+    wireEvents();
+    onMainWindowCreated();
+}
+
+MainWindow::~MainWindow()
+{
+    onMainWindowDestroyed();
+}
+
+void MainWindow::buildControls()
+{
+    setObjectName(QStringLiteral("MainWindow"));
+    setWindowTitle(u(kWindowTitle));
+    const QPixmap logo(QStringLiteral(":/zeravudez/logo.png"));
+    setWindowIcon(QIcon(logo));
+    resize(636, 500);
+    move(50, 50);
+
+    时钟1 = new QTimer(this);
+    时钟1->setObjectName(u("时钟1"));
+    时钟1->setSingleShot(true);
+    时钟1->setInterval(0);
+
+    标签_网站地址 = makeLabel(this, "标签_网站地址", "网站地址：", 16, 8, 56, 24);
+    组合框_网站列表 = makeDropDown(this, "组合框_网站列表", 78, 9, 538, 20);
+
+    分组框3 = makeGroupBox(this, "分组框3", 14, 31, 600, 81);
+    标签1 = makeLabel(分组框3, "标签1", "百度快照：", 10, 16, 64, 24);
+    标签_百度快照 = makeValueLabel(分组框3, "标签_百度快照", "0000-00-00", 80, 15, 100, 24, true);
+    标签5 = makeLabel(分组框3, "标签5", "百度收录：", 209, 16, 64, 24);
+    标签_总收录 = makeValueLabel(分组框3, "标签_总收录", "0", 281, 15, 100, 24, true);
+    标签6 = makeLabel(分组框3, "标签6", "百度反链：", 410, 16, 64, 24);
+    标签_百度反链 = makeValueLabel(分组框3, "标签_百度反链", "0", 481, 14, 100, 24, true);
+    标签8 = makeLabel(分组框3, "标签8", "今日收录：", 11, 51, 64, 24);
+    标签_今日收录 = makeValueLabel(分组框3, "标签_今日收录", "0", 80, 48, 100, 24, true);
+    标签9 = makeLabel(分组框3, "标签9", "最近一周：", 210, 50, 64, 24);
+    标签_最近一周收录 = makeValueLabel(分组框3, "标签_最近一周收录", "0", 281, 48, 100, 24, false);
+    标签10 = makeLabel(分组框3, "标签10", "最近一月：", 410, 49, 64, 24);
+    标签_最近一月收录 = makeValueLabel(分组框3, "标签_最近一月收录", "0", 481, 48, 100, 24, false);
+
+    超级列表框_关键词排名 = new QTreeWidget(this);
+    超级列表框_关键词排名->setObjectName(u("超级列表框_关键词排名"));
+    超级列表框_关键词排名->setGeometry(13, 121, 602, 232);
+    超级列表框_关键词排名->setColumnCount(kKeywordColumns);
+    超级列表框_关键词排名->setHeaderLabels(
+        {QString(), u("编号"), u("关键词"), u("百度指数"), u("百度排名"), u("排名曲线")});
+    超级列表框_关键词排名->setRootIsDecorated(false);
+    超级列表框_关键词排名->setItemsExpandable(false);
+    超级列表框_关键词排名->setUniformRowHeights(true);
+    超级列表框_关键词排名->setAllColumnsShowFocus(true);
+    超级列表框_关键词排名->setSelectionMode(QAbstractItemView::SingleSelection);
+    超级列表框_关键词排名->setSelectionBehavior(QAbstractItemView::SelectRows);
+    超级列表框_关键词排名->setIconSize(QSize(80, 16));
+    超级列表框_关键词排名->setFont(keywordTableFont());
+    超级列表框_关键词排名->setCursor(Qt::PointingHandCursor);
+    超级列表框_关键词排名->viewport()->setCursor(Qt::PointingHandCursor);
+    QHeaderView* header = 超级列表框_关键词排名->header();
+    header->setMinimumSectionSize(1);
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    const int widths[kKeywordColumns] = {10, 40, 210, 80, 160, 80};
+    for (int c = 0; c < kKeywordColumns; ++c)
+        超级列表框_关键词排名->setColumnWidth(c, widths[c]);
+
+    分组框1 = makeGroupBox(this, "分组框1", 13, 359, 400, 80);
+    标签2 = makeLabel(分组框1, "标签2", "网站地址：", 8, 13, 56, 24);
+    编辑框_网站地址 = new QLineEdit(分组框1);
+    编辑框_网站地址->setObjectName(u("编辑框_网站地址"));
+    编辑框_网站地址->setGeometry(72, 12, 160, 24);
+    按钮_添加网站 = makeButton(分组框1, "按钮_添加网站", "添加网站", 243, 14, 72, 24);
+    按钮_删除网站 = makeButton(分组框1, "按钮_删除网站", "删除网站", 320, 14, 72, 24);
+    标签3 = makeLabel(分组框1, "标签3", "关键词：", 21, 47, 55, 24);
+    编辑框_关键词 = new QLineEdit(分组框1);
+    编辑框_关键词->setObjectName(u("编辑框_关键词"));
+    编辑框_关键词->setGeometry(72, 48, 160, 24);
+    按钮_添加关键词 = makeButton(分组框1, "按钮_添加关键词", "添加关键词", 242, 48, 72, 24);
+    按钮_删除关键词 = makeButton(分组框1, "按钮_删除关键词", "删除关键词", 320, 48, 72, 24);
+
+    分组框2 = makeGroupBox(this, "分组框2", 424, 359, 192, 80);
+    标签4 = makeLabel(分组框2, "标签4", "搜索范围：", 14, 20, 56, 16);
+    组合框_搜索范围 = makeDropDown(分组框2, "组合框_搜索范围", 80, 17, 96, 20);
+    for (const char* range : {"100", "200", "300", "400", "500", "600", "700", "800"})
+        组合框_搜索范围->addItem(u(range));
+    组合框_搜索范围->setCurrentIndex(0);
+    按钮_查询百度指数 = makeButton(分组框2, "按钮_查询百度指数", "查询指数", 11, 46, 62, 24);
+    按钮_查询排名 = makeButton(分组框2, "按钮_查询排名", "查询排名", 81, 46, 63, 24);
+
+    图片框1 = new QLabel(this);
+    图片框1->setObjectName(u("图片框1"));
+    图片框1->setGeometry(578, 398, 48, 48);
+    图片框1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    图片框1->setPixmap(logo);
+    图片框1->setCursor(Qt::PointingHandCursor);
+    图片框1->installEventFilter(this);
+
+    画板1 = new DrawingSurface(this);
+    画板1->setObjectName(u("画板1"));
+    画板1->setGeometry(283, 444, 80, 22);
+    画板1->hide();
+
+    // The animation strip holds four frames side by side.
+    const QPixmap strip(QStringLiteral(":/zeravudez/progress.png"));
+    const int frameWidth = strip.width() / 4;
+    for (int i = 0; i < 4; ++i)
+        m_progressFrames.append(strip.copy(i * frameWidth, 0, frameWidth, strip.height()));
+    图片框_进度条 = new QLabel(this);
+    图片框_进度条->setObjectName(u("图片框_进度条"));
+    图片框_进度条->setGeometry(485, 455, 150, 8);
+    图片框_进度条->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    图片框_进度条->setPixmap(m_progressFrames.value(0));
+    图片框_进度条->hide();
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(kProgressFrameInterval);
+
+    状态条1 = new QStatusBar(this);
+    状态条1->setObjectName(u("状态条1"));
+    状态条1->setGeometry(0, 480, 602, 20);
+    状态条1->setSizeGripEnabled(false);
+    const int panelWidths[4] = {60, 300, 110, 500};
+    const QString panelTexts[4] = {u("  状态："), u("空闲..."), u(kCreditText), QString()};
+    for (int i = 0; i < 4; ++i) {
+        m_panels[i] = new QLabel(panelTexts[i], 状态条1);
+        m_panels[i]->setObjectName(QStringLiteral("状态条1_panel%1").arg(i));
+        m_panels[i]->setFixedWidth(panelWidths[i]);
+        m_panels[i]->setContentsMargins(2, 0, 2, 0);
+        状态条1->addWidget(m_panels[i]);
+    }
+}
+
+void MainWindow::wireEvents()
+{
+    connect(时钟1, &QTimer::timeout, this, &MainWindow::statusTimerTick);
+    connect(m_progressTimer, &QTimer::timeout, this, &MainWindow::advanceProgressFrame);
+    connect(超级列表框_关键词排名, &QTreeWidget::itemSelectionChanged, this, &MainWindow::keywordSelectionChanged);
+
+    // activated is the user's pick from the list; setting the text in code
+    // does not run the site-selected sequence.
+    onEvent(组合框_网站列表, &QComboBox::activated, onSiteSelected);
+    onEvent(按钮_添加网站, &QPushButton::clicked, addSite);
+    onEvent(按钮_删除网站, &QPushButton::clicked, deleteSite);
+    onEvent(按钮_添加关键词, &QPushButton::clicked, addKeyword);
+    onEvent(按钮_删除关键词, &QPushButton::clicked, deleteKeyword);
+}
+
+void MainWindow::onMainWindowCreated()
+{
+    setProcessEventsHook([] { QCoreApplication::processEvents(); });
+    setStoreErrorHook(
+        [](const std::string& message) { showMessage(QString::fromStdString(message), QStringLiteral("Error")); });
+
+    const QString path = databasePath();
+    makeParentFolder(path);
+    const std::string file = path.toStdString();
+    if (!store.connectAccess(file)) {
+        Store::createDatabaseFile(file);
+        if (!store.connectAccess(file)) {
+            setStatus(u("数据库链接失败！"));
+            return;
+        }
+    }
+    m_databaseOpen = true;
+    // Both fail on every run after the first because the tables exist.
+    store.executeSql("Create TABLE website(web_name varchar(50) PRIMARY KEY)");
+    store.executeSql("Create TABLE web_baiduzhishu(keywords varchar(100) PRIMARY KEY,baiduzhishu memo default 0)");
+    store.bindConnection();
+
+    const auto tick
+        = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+    std::srand(static_cast<unsigned>(tick.count()));
+
+    组合框_搜索范围->setEditText(组合框_搜索范围->itemText(组合框_搜索范围->currentIndex()));
+    loadSiteList(*this);
+    armStatusTimer();
+}
+
+void MainWindow::onMainWindowDestroyed()
+{
+    const int r = 1 + std::rand() % 5;
+    if (r == 1)
+        openHomePage();
+}
+
+QString MainWindow::panelText(int panel) const
+{
+    if (panel < 0 || panel >= 4)
+        return {};
+    return m_panels[panel]->text();
+}
+
+void MainWindow::setPanelText(int panel, const QString& text)
+{
+    if (panel < 0 || panel >= 4)
+        return;
+    m_panels[panel]->setText(text);
+}
+
+void MainWindow::setStatus(const QString& text)
+{
+    setPanelText(1, text);
+}
+
+QString MainWindow::statusText() const
+{
+    return panelText(1);
+}
+
+std::array<QWidget*, 14> MainWindow::workingControls() const
+{
+    return {按钮_查询排名,   按钮_查询百度指数, 组合框_网站列表,   按钮_添加网站,    按钮_删除网站,
+            按钮_添加关键词, 按钮_删除关键词,   组合框_搜索范围,   标签_百度快照,    标签_总收录,
+            标签_百度反链,   标签_今日收录,     标签_最近一周收录, 标签_最近一月收录};
+}
+
+void MainWindow::enterBusyState()
+{
+    for (QWidget* control : workingControls())
+        control->setEnabled(false);
+    if (图片框_进度条->isHidden()) {
+        m_progressFrame = 0;
+        图片框_进度条->setPixmap(m_progressFrames.value(0));
+        图片框_进度条->show();
+        m_progressTimer->start();
+    }
+}
+
+void MainWindow::leaveBusyState()
+{
+    for (QWidget* control : workingControls())
+        control->setEnabled(true);
+    图片框_进度条->hide();
+    m_progressTimer->stop();
+    armStatusTimer();
+}
+
+bool MainWindow::isBusy() const
+{
+    return !图片框_进度条->isHidden();
+}
+
+void MainWindow::advanceProgressFrame()
+{
+    if (m_progressFrames.isEmpty())
+        return;
+    m_progressFrame = (m_progressFrame + 1) % m_progressFrames.size();
+    图片框_进度条->setPixmap(m_progressFrames.at(m_progressFrame));
+}
+
+void MainWindow::armStatusTimer()
+{
+    // Only a change of interval starts a countdown; one already running keeps
+    // its original deadline.
+    if (时钟1->interval() == kStatusTimerInterval && 时钟1->isActive())
+        return;
+    时钟1->setInterval(kStatusTimerInterval);
+    时钟1->start();
+}
+
+void MainWindow::statusTimerTick()
+{
+    setStatus(u("空闲..."));
+    时钟1->stop();
+    时钟1->setInterval(0);
+}
+
+int MainWindow::keywordRowCount() const
+{
+    return 超级列表框_关键词排名->topLevelItemCount();
+}
+
+int MainWindow::selectedKeywordRow() const
+{
+    const QList<QTreeWidgetItem*> selected = 超级列表框_关键词排名->selectedItems();
+    if (selected.isEmpty())
+        return -1;
+    return 超级列表框_关键词排名->indexOfTopLevelItem(selected.first());
+}
+
+QString MainWindow::cellText(int row, int column) const
+{
+    if (column < 0 || column >= kKeywordColumns)
+        return {};
+    const QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row);
+    return item ? item->text(column) : QString();
+}
+
+void MainWindow::setCellText(int row, int column, const QString& text)
+{
+    if (column < 0 || column >= kKeywordColumns)
+        return;
+    if (QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row))
+        item->setText(column, text);
+}
+
+void MainWindow::setCellPicture(int row, int column, const QImage& picture)
+{
+    if (column < 0 || column >= kKeywordColumns)
+        return;
+    QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row);
+    if (!item)
+        return;
+    if (picture.isNull()) {
+        item->setIcon(column, QIcon());
+        return;
+    }
+    // The picture list treats white as transparent.
+    QImage shown = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < shown.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(shown.scanLine(y));
+        for (int x = 0; x < shown.width(); ++x) {
+            if ((line[x] & 0x00FFFFFFu) == 0x00FFFFFFu)
+                line[x] = 0;
+        }
+    }
+    item->setIcon(column, QIcon(QPixmap::fromImage(shown)));
+}
+
+int MainWindow::addKeywordRow()
+{
+    new QTreeWidgetItem(超级列表框_关键词排名);
+    return keywordRowCount() - 1;
+}
+
+void MainWindow::clearKeywordRows()
+{
+    // Emptying the table is not a choice of the user: the keyword box keeps
+    // its text.
+    m_fillingKeywordTable = true;
+    超级列表框_关键词排名->clear();
+    m_fillingKeywordTable = false;
+}
+
+void MainWindow::keywordSelectionChanged()
+{
+    if (m_fillingKeywordTable)
+        return;
+    编辑框_关键词->setText(cellText(selectedKeywordRow(), 2));
+}
+
+void MainWindow::runOperation(void (*routine)(MainWindow&))
+{
+    OperationScope scope(*this);
+    routine(*this);
+}
+
+MainWindow::OperationScope::OperationScope(MainWindow& window)
+    : m_window(window)
+{
+    ++m_window.m_operationDepth;
+}
+
+MainWindow::OperationScope::~OperationScope()
+{
+    if (--m_window.m_operationDepth == 0 && m_window.m_closeRequested)
+        m_window.finishClose();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // The window goes out of sight at once; the program ends only when no
+    // handler is still running underneath this event.
+    m_closeRequested = true;
+    event->accept();
+    if (m_operationDepth == 0)
+        finishClose();
+}
+
+void MainWindow::finishClose()
+{
+    if (m_closeFinished)
+        return;
+    m_closeFinished = true;
+    Q_EMIT closed();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == 图片框1 && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        openHomePage();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace zv

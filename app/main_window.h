@@ -1,0 +1,175 @@
+#pragma once
+// The main window: every control of the program's one permanent window, the
+// status panel and its one-shot timer, the busy state, and the shared store
+// (the database connection and its one recordset). Controls are public
+// members named as the program names them, and each widget's objectName is
+// that same name.
+
+#include "app/value_label.h"
+#include "store/store.h"
+
+#include <QImage>
+#include <QList>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class QTreeWidget;
+
+namespace zv {
+
+class DrawingSurface;
+
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Builds the window with its controls and runs the start-up sequence:
+    // database opened (or created), fixed tables, site list, status timer.
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    QTimer* 时钟1 = nullptr;
+    QLabel* 标签_网站地址 = nullptr;
+    QComboBox* 组合框_网站列表 = nullptr;
+
+    QGroupBox* 分组框3 = nullptr;
+    QLabel* 标签1 = nullptr;
+    ValueLabel* 标签_百度快照 = nullptr;
+    QLabel* 标签5 = nullptr;
+    ValueLabel* 标签_总收录 = nullptr;
+    QLabel* 标签6 = nullptr;
+    ValueLabel* 标签_百度反链 = nullptr;
+    QLabel* 标签8 = nullptr;
+    ValueLabel* 标签_今日收录 = nullptr;
+    QLabel* 标签9 = nullptr;
+    ValueLabel* 标签_最近一周收录 = nullptr;
+    QLabel* 标签10 = nullptr;
+    ValueLabel* 标签_最近一月收录 = nullptr;
+
+    QTreeWidget* 超级列表框_关键词排名 = nullptr;
+
+    QGroupBox* 分组框1 = nullptr;
+    QLabel* 标签2 = nullptr;
+    QLineEdit* 编辑框_网站地址 = nullptr;
+    QPushButton* 按钮_添加网站 = nullptr;
+    QPushButton* 按钮_删除网站 = nullptr;
+    QLabel* 标签3 = nullptr;
+    QLineEdit* 编辑框_关键词 = nullptr;
+    QPushButton* 按钮_添加关键词 = nullptr;
+    QPushButton* 按钮_删除关键词 = nullptr;
+
+    QGroupBox* 分组框2 = nullptr;
+    QLabel* 标签4 = nullptr;
+    QComboBox* 组合框_搜索范围 = nullptr;
+    QPushButton* 按钮_查询百度指数 = nullptr;
+    QPushButton* 按钮_查询排名 = nullptr;
+
+    QLabel* 图片框1 = nullptr;
+    DrawingSurface* 画板1 = nullptr;
+    QLabel* 图片框_进度条 = nullptr;
+    QStatusBar* 状态条1 = nullptr;
+
+    // The connection and the shared recordset of the whole run.
+    Store store;
+
+    // Status bar panels, counted from 0; panel 1 is the status text. An index
+    // out of range does nothing (reads as "").
+    QString panelText(int panel) const;
+    void setPanelText(int panel, const QString& text);
+    void setStatus(const QString& text);
+    QString statusText() const;
+
+    // Disables (enables) the fourteen working controls in their fixed order and
+    // shows (hides) the progress animation. A plain on/off state, not a count.
+    void enterBusyState();
+    void leaveBusyState();
+    bool isBusy() const;
+
+    // Starts the 10-second countdown that puts "空闲..." back, unless it is
+    // already running: re-arming never restarts a running countdown.
+    void armStatusTimer();
+    // What the timer's tick does; public so that tests need not wait.
+    void statusTimerTick();
+
+    // The keyword table.
+    int keywordRowCount() const;
+    int selectedKeywordRow() const; // -1 for none
+    QString cellText(int row, int column) const; // "" out of range
+    void setCellText(int row, int column, const QString& text);
+    // Shows picture in the cell with its white pixels transparent.
+    void setCellPicture(int row, int column, const QImage& picture);
+    int addKeywordRow(); // an empty row at the end; its index
+    void clearKeywordRows();
+
+    // True once start-up has opened the database.
+    bool databaseOpen() const { return m_databaseOpen; }
+
+    // Every event handler runs inside one of these. Closing the window while
+    // one is alive hides the window at once but finishes the close (the
+    // closed() signal) only when the outermost scope ends, so a handler that
+    // processes events never has the window pulled away underneath it.
+    class OperationScope
+    {
+    public:
+        explicit OperationScope(MainWindow& window);
+        ~OperationScope();
+        OperationScope(const OperationScope&) = delete;
+        OperationScope& operator=(const OperationScope&) = delete;
+
+    private:
+        MainWindow& m_window;
+    };
+    // The user has closed the window; a long operation may stop early.
+    bool isClosing() const { return m_closeRequested; }
+    bool operationRunning() const { return m_operationDepth > 0; }
+
+    // Runs routine(*this) as an operation when signal fires.
+    template <typename Sender, typename Signal>
+    void onEvent(Sender* sender, Signal signal, void (*routine)(MainWindow&))
+    {
+        connect(sender, signal, this, [this, routine] { runOperation(routine); });
+    }
+    void runOperation(void (*routine)(MainWindow&));
+
+Q_SIGNALS:
+    // The window was closed and no operation is running any more: the program
+    // may end.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void wireEvents();
+    void onMainWindowCreated();
+    void onMainWindowDestroyed();
+    void keywordSelectionChanged();
+    void advanceProgressFrame();
+    void finishClose();
+    std::array<QWidget*, 14> workingControls() const;
+
+    QLabel* m_panels[4] = {};
+    QTimer* m_progressTimer = nullptr;
+    QList<QPixmap> m_progressFrames;
+    int m_progressFrame = 0;
+    bool m_databaseOpen = false;
+    bool m_fillingKeywordTable = false;
+    int m_operationDepth = 0;
+    bool m_closeRequested = false;
+    bool m_closeFinished = false;
+};
+
+} // namespace zv

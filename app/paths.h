@@ -1,0 +1,17 @@
+#pragma once
+// Where the program keeps its files. The database lives under the user's data
+// folder, the temporary index picture under the cache folder; both follow the
+// XDG variables and fall back to ~/.local/share and ~/.cache.
+
+#include <QString>
+
+namespace zv {
+
+// $XDG_DATA_HOME/zeravudez/web.db
+QString databasePath();
+// $XDG_CACHE_HOME/zeravudez/100.bmp
+QString picturePath();
+// Creates the folder that holds path when it is missing; false when that fails.
+bool makeParentFolder(const QString& path);
+
+} // namespace zv

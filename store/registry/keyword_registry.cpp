@@ -1,0 +1,108 @@
+#include "store/registry/keyword_registry.h"
+
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "app/qt_text.h"
+#include "store/registry/registry_text.h"
+#include "store/store.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace zv {
+
+namespace {
+
+Text addColumnStatement(const Text& table, const Text& keyword)
+{
+    return "alter table " + table + " add " + keyword + " int default 0";
+}
+
+} // namespace
+
+void addKeyword(MainWindow& w)
+{
+    const QString keyword = w.编辑框_关键词->text();
+    if (keyword.isEmpty()) {
+        w.setStatus(uiText("请填写关键字！"));
+        return;
+    }
+    const QString address = w.组合框_网站列表->currentText();
+    if (address.isEmpty()) {
+        w.setStatus(uiText("请选择要查询的网站！"));
+        return;
+    }
+    const Text table = siteTableName(toText(address));
+    // Through the recordset, so that a refusal shows the store error box.
+    if (!w.store.openRecordset(addColumnStatement(table, toText(keyword)), SqlText))
+        w.setStatus(uiText("添加关键词失败！"));
+    else
+        w.setStatus(uiText("添加关键词成功！"));
+    loadKeywordList(w);
+    w.armStatusTimer();
+}
+
+void addKeywords(MainWindow& w, const std::vector<Text>& keywords)
+{
+    const Text table = siteTableName(toText(w.组合框_网站列表->currentText()));
+    for (const Text& keyword : keywords) {
+        if (!w.store.openRecordset(addColumnStatement(table, keyword), SqlText))
+            w.setStatus(uiText("添加关键词失败！"));
+        else
+            w.setStatus(uiText("添加关键词成功！"));
+    }
+}
+
+void deleteKeyword(MainWindow& w)
+{
+    const QString address = w.组合框_网站列表->currentText();
+    if (address.isEmpty()) {
+        w.setStatus(uiText("请选择目标网站！"));
+        return;
+    }
+    // The keyword of the selected row, not the text of the keyword box.
+    const QString keyword = w.cellText(w.selectedKeywordRow(), 2);
+    if (keyword.isEmpty()) {
+        w.setStatus(uiText("请选择要删除的关键词！"));
+        return;
+    }
+    if (!askOkCancel(uiText("是否要删除关键词") + QLatin1Char('"') + keyword + QLatin1Char('"') + QLatin1Char('?'),
+                     uiText("删除关键词确认")))
+        return;
+    const Text table = siteTableName(toText(address));
+    if (!w.store.executeSql("alter table " + table + " drop " + toText(keyword))) {
+        w.setStatus(uiText("删除关键词失败！"));
+        return;
+    }
+    loadKeywordList(w);
+    w.编辑框_关键词->clear();
+    w.setStatus(uiText("删除关键词成功！"));
+    w.armStatusTimer();
+}
+
+void loadKeywordList(MainWindow& w)
+{
+    w.clearKeywordRows();
+    const QString address = w.组合框_网站列表->currentText();
+    if (address.isEmpty())
+        return;
+    const Text table = siteTableName(toText(address));
+    Store& store = w.store;
+    if (!store.openRecordset("select * from " + table, SqlText)) {
+        w.setStatus(uiText("关键词数据表打开失败！"));
+        return;
+    }
+    // Keyword columns follow ID and keydate, in the order they were added.
+    for (int position = 2;; ++position) {
+        const Text name = store.fieldName(position);
+        if (name.empty())
+            break;
+        const int row = w.addKeywordRow();
+        w.setCellText(row, 2, toQString(name));
+        w.setCellText(row, 1, QString::number(position - 1));
+        w.setCellText(row, 5, uiText("双击查看"));
+    }
+    w.编辑框_网站地址->setText(address);
+}
+
+} // namespace zv

@@ -1,0 +1,164 @@
+#include "store/registry/site_registry.h"
+
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "app/qt_text.h"
+#include "store/registry/keyword_registry.h"
+#include "store/registry/registry_text.h"
+#include "store/store.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace zv {
+
+namespace {
+
+// The program's own tables. A site text that names one of them (SQL names
+// ignore letter case) must never lead to dropping it.
+bool isFixedTable(const Text& tableName)
+{
+    const QString name = toQString(tableName).toLower();
+    return name == QStringLiteral("website") || name == QStringLiteral("web_baiduzhishu");
+}
+
+void resetOverviewLabels(MainWindow& w)
+{
+    w.标签_百度快照->setText(uiText("0000-00-00"));
+    for (ValueLabel* label :
+         {w.标签_总收录, w.标签_百度反链, w.标签_今日收录, w.标签_最近一周收录, w.标签_最近一月收录})
+        label->setText(uiText("0"));
+}
+
+} // namespace
+
+void addSite(MainWindow& w)
+{
+    if (w.编辑框_网站地址->text().isEmpty()) {
+        w.setStatus(uiText("请输入网站地址！"));
+        return;
+    }
+    w.enterBusyState();
+
+    // Only the exact lower-case scheme goes; every "/" goes. The box shows
+    // each step's result.
+    Text address = replaceAll(toText(w.编辑框_网站地址->text()), "http://", "");
+    w.编辑框_网站地址->setText(toQString(address));
+    address = replaceAll(address, "/", "");
+    w.编辑框_网站地址->setText(toQString(address));
+
+    const Text table = siteTableName(address);
+    Store& store = w.store;
+    if (!store.executeSql("Create TABLE " + table
+                          + " (ID Counter PRIMARY KEY,keydate datetime not null default date())")) {
+        w.setStatus(uiText("网站地址已经存在！"));
+        w.leaveBusyState();
+        return;
+    }
+    if (!store.executeSql("Create UNIQUE INDEX index1 on " + table + "(keydate)")) {
+        if (!store.executeSql("drop table " + table))
+            w.setStatus(uiText("删除无索引表失败！"));
+        else
+            w.setStatus(uiText("创建日期索引失败！"));
+        w.leaveBusyState();
+        return;
+    }
+    if (!store.executeSql("Create TABLE " + table
+                          + "_xx (keydate datetime not null default date() PRIMARY KEY,baidukuaizhao varchar(20) "
+                            "default 0,baidushoulu int default 0,baidufanlian int default 0,jinrishoulu int default "
+                            "0,zuijinyizhou int default 0,zuijinyiyue int default 0)")) {
+        w.setStatus(uiText("网站综合信息表创建失败！"));
+        w.leaveBusyState();
+        return;
+    }
+    if (!store.openRecordset("website", TableName)) {
+        w.setStatus(uiText("打开网址数据表失败！"));
+        w.leaveBusyState();
+        return;
+    }
+    if (!store.addNew()) {
+        w.setStatus(uiText("添加空网址记录失败！"));
+        w.leaveBusyState();
+        return;
+    }
+    if (!store.writeText("web_name", table)) {
+        w.setStatus(uiText("写网址字段失败！"));
+        w.leaveBusyState();
+        return;
+    }
+    if (!store.update()) {
+        w.setStatus(uiText("添加网址记录失败！"));
+        w.leaveBusyState();
+        return;
+    }
+    w.setStatus(uiText("添加网站成功！"));
+    loadSiteList(w);
+    // Not a selection: the site-selected sequence does not run.
+    w.组合框_网站列表->setEditText(w.编辑框_网站地址->text());
+
+    loadKeywordList(w);
+    w.leaveBusyState();
+}
+
+void deleteSite(MainWindow& w)
+{
+    const QString address = w.组合框_网站列表->currentText();
+    if (address.isEmpty()) {
+        w.setStatus(uiText("请选择要删除的网站！"));
+        return;
+    }
+    const Text table = siteTableName(toText(address));
+    if (isFixedTable(table)) {
+        w.setStatus(uiText("请选择要删除的网站！"));
+        return;
+    }
+    if (!askOkCancel(uiText("是否要删除网站") + address + QLatin1Char('?'), uiText("删除网站确认")))
+        return;
+
+    Store& store = w.store;
+    if (!store.executeSql("delete from website where web_name='" + table + "'"))
+        w.setStatus(uiText("删除网址记录失败！"));
+    if (!store.executeSql("DROP TABLE " + table))
+        w.setStatus(uiText("删除网站关键词数据表失败！"));
+    if (!store.executeSql("DROP TABLE " + table + "_xx")) {
+        w.setStatus(uiText("删除网站综合信息数据表失败！"));
+        return;
+    }
+    w.setStatus(uiText("删除网站成功！"));
+    loadSiteList(w);
+    loadKeywordList(w);
+    resetOverviewLabels(w);
+    w.编辑框_网站地址->clear();
+    w.armStatusTimer();
+}
+
+void loadSiteList(MainWindow& w)
+{
+    QComboBox* list = w.组合框_网站列表;
+    list->clear();
+    list->clearEditText();
+    Store& store = w.store;
+    if (!store.openRecordset("select * from website", SqlText)) {
+        w.setStatus(uiText("读取网址数据表失败！"));
+        return;
+    }
+    const int count = store.recordCount();
+    for (int i = 0; i < count; ++i) {
+        Text table;
+        store.readText("web_name", table);
+        list->addItem(toQString(siteAddress(table)));
+        store.moveNext();
+    }
+    // Filling the list chooses nothing: the current site stays empty.
+    list->setCurrentIndex(-1);
+    list->clearEditText();
+}
+
+void onSiteSelected(MainWindow& w)
+{
+    w.enterBusyState();
+    loadKeywordList(w);
+    w.leaveBusyState();
+}
+
+} // namespace zv
