@@ -1,0 +1,522 @@
+#include "web/http_request.h"
+
+#include "web/event_hook.h"
+#include "web/url.h"
+
+#include <curl/curl.h>
+
+#include <array>
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zv {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::chrono::milliseconds defaultTimeout {18000};
+constexpr int maxRedirects = 20;
+// The header block of one response is small; anything past this is noise.
+constexpr std::size_t headerLimit = 256 * 1024;
+// How long one wait for socket activity may last before pending window events
+// get their turn again.
+constexpr int pollMilliseconds = 50;
+
+std::atomic<long long> timeoutMilliseconds {defaultTimeout.count()};
+
+struct EasyDeleter
+{
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct MultiDeleter
+{
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+struct ListDeleter
+{
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
+using MultiHandle = std::unique_ptr<CURLM, MultiDeleter>;
+using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
+
+// libcurl's global state and the one cookie store that every request of the
+// run shares. Created on first use, released at exit.
+class CurlRuntime
+{
+public:
+    static CurlRuntime& instance()
+    {
+        static CurlRuntime runtime;
+        return runtime;
+    }
+
+    CURLSH* share() const { return share_; }
+
+    CurlRuntime(const CurlRuntime&) = delete;
+    CurlRuntime& operator=(const CurlRuntime&) = delete;
+
+private:
+    CurlRuntime()
+    {
+        initialised_ = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+        if (!initialised_)
+            return;
+        share_ = curl_share_init();
+        if (share_) {
+            curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, &CurlRuntime::lock);
+            curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, &CurlRuntime::unlock);
+            curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
+            curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+        }
+    }
+
+    ~CurlRuntime()
+    {
+        if (share_)
+            curl_share_cleanup(share_);
+        if (initialised_)
+            curl_global_cleanup();
+    }
+
+    static void lock(CURL*, curl_lock_data data, curl_lock_access, void* user)
+    {
+        static_cast<CurlRuntime*>(user)->mutexFor(data).lock();
+    }
+
+    static void unlock(CURL*, curl_lock_data data, void* user)
+    {
+        static_cast<CurlRuntime*>(user)->mutexFor(data).unlock();
+    }
+
+    std::mutex& mutexFor(curl_lock_data data)
+    {
+        const auto index = static_cast<std::size_t>(data);
+        return mutexes_[index < mutexes_.size() ? index : 0];
+    }
+
+    bool initialised_ = false;
+    CURLSH* share_ = nullptr;
+    std::array<std::mutex, CURL_LOCK_DATA_LAST> mutexes_;
+};
+
+char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+Text lowerAsciiText(std::string_view s)
+{
+    Text out(s);
+    for (char& c : out)
+        c = lowerAscii(c);
+    return out;
+}
+
+bool startsWithIgnoringCase(std::string_view s, std::string_view prefix)
+{
+    return s.size() >= prefix.size() && lowerAsciiText(s.substr(0, prefix.size())) == lowerAsciiText(prefix);
+}
+
+// The header block is plain ASCII in practice; a case-blind byte search is
+// what its tests need.
+bool containsIgnoringCase(std::string_view hay, std::string_view needle)
+{
+    return lowerAsciiText(hay).find(lowerAsciiText(needle)) != std::string::npos;
+}
+
+std::vector<std::string_view> headerLines(std::string_view block)
+{
+    std::vector<std::string_view> lines;
+    while (!block.empty()) {
+        const std::size_t end = block.find("\r\n");
+        const std::string_view line = block.substr(0, end);
+        if (!line.empty())
+            lines.push_back(line);
+        if (end == std::string_view::npos)
+            break;
+        block.remove_prefix(end + 2);
+    }
+    return lines;
+}
+
+bool hasHeaderNamed(const std::vector<std::string_view>& lines, std::string_view name)
+{
+    for (std::string_view line : lines) {
+        const std::size_t colon = line.find(':');
+        if (colon != std::string_view::npos && lowerAsciiText(line.substr(0, colon)) == lowerAsciiText(name))
+            return true;
+    }
+    return false;
+}
+
+bool isHostByte(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.'
+        || c == '_';
+}
+
+// Bytes that cannot stand in a request line as they are (blanks, controls,
+// non-ASCII) and "#", which would otherwise end the path, go percent-encoded.
+Text requestTargetOf(std::string_view path)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    Text out;
+    out.reserve(path.size());
+    for (char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F || c == '#') {
+            out += '%';
+            out += hex[byte >> 4];
+            out += hex[byte & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The address libcurl is given, rebuilt from the split pieces; empty when the
+// host or port cannot name a server (such an address cannot be resolved).
+std::string transferUrl(const Text& url)
+{
+    const Text host = urlHost(url);
+    if (host.empty())
+        return {};
+    for (char c : host) {
+        if (!isHostByte(c))
+            return {};
+    }
+    int port = urlPort(url);
+    if (port == 0)
+        port = 80;
+    if (port < 0 || port > 65535)
+        return {};
+    std::string result = "http://" + host;
+    if (port != 80)
+        result += ":" + std::to_string(port);
+    return result + requestTargetOf(urlPath(url));
+}
+
+std::string effectiveProxy(const Text& proxy)
+{
+    std::string name = proxy;
+    if (name.empty()) {
+        const char* fromEnvironment = std::getenv("ZERAVUDEZ_PROXY");
+        if (fromEnvironment)
+            name = fromEnvironment;
+    }
+    if (name.empty())
+        return {};
+    return name.find("://") == std::string::npos ? "http://" + name : name;
+}
+
+bool appendHeader(HeaderList& list, const std::string& line)
+{
+    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
+    if (!grown)
+        return false;
+    (void)list.release();
+    list.reset(grown);
+    return true;
+}
+
+struct Hop
+{
+    std::string url;
+    bool post = false;
+    std::string verb; // spelled as the caller spelled it, for a POST
+    const ByteBlock* body = nullptr; // the POST body
+    std::vector<std::string> headers; // sent in this order
+};
+
+struct HopResult
+{
+    CURLcode code = CURLE_FAILED_INIT;
+    long status = 0;
+    bool cutOff = false;
+    ByteBlock body;
+    Text headers;
+    std::string redirectUrl;
+};
+
+struct TransferProgress
+{
+    HopResult* result = nullptr;
+    bool connected = false;
+    Clock::time_point lastActivity = Clock::now();
+    curl_off_t received = 0;
+    curl_off_t sent = 0;
+};
+
+size_t onBody(char* data, size_t size, size_t count, void* user)
+{
+    auto* progress = static_cast<TransferProgress*>(user);
+    progress->lastActivity = Clock::now();
+    ByteBlock& body = progress->result->body;
+    const size_t bytes = size * count;
+    const size_t room = httpBodyLimit - body.size();
+    if (bytes > room) {
+        // Keep what fits and stop the transfer: returning a short count
+        // makes libcurl abort.
+        body.append(data, room);
+        progress->result->cutOff = true;
+        return room;
+    }
+    body.append(data, bytes);
+    return bytes;
+}
+
+size_t onHeader(char* data, size_t size, size_t count, void* user)
+{
+    auto* progress = static_cast<TransferProgress*>(user);
+    progress->lastActivity = Clock::now();
+    const size_t bytes = size * count;
+    const std::string_view line(data, bytes);
+    Text& headers = progress->result->headers;
+    // Each status line starts a new block, so an interim "100 Continue" does
+    // not stay in front of the real answer.
+    if (line.starts_with("HTTP/"))
+        headers.clear();
+    if (line != "\r\n" && line != "\n" && headers.size() + bytes <= headerLimit)
+        headers.append(line);
+    return bytes;
+}
+
+int onConnected(void* user, char*, char*, int, int)
+{
+    auto* progress = static_cast<TransferProgress*>(user);
+    progress->connected = true;
+    progress->lastActivity = Clock::now();
+    return CURL_PREREQFUNC_OK;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent)
+{
+    auto* progress = static_cast<TransferProgress*>(user);
+    if (received != progress->received || sent != progress->sent) {
+        progress->received = received;
+        progress->sent = sent;
+        progress->lastActivity = Clock::now();
+    }
+    return 0;
+}
+
+// One request and its response on a fresh handle. The multi interface lets
+// the loop below hand control to pending window events before every wait for
+// data, and enforce the receive and send time-outs per wait.
+HopResult runHop(const Hop& hop, const std::string& proxy)
+{
+    HopResult result;
+    CurlRuntime& runtime = CurlRuntime::instance();
+    EasyHandle easy(curl_easy_init());
+    MultiHandle multi(curl_multi_init());
+    if (!easy || !multi)
+        return result;
+    CURL* h = easy.get();
+    const auto timeout = httpTimeout();
+
+    HeaderList headers;
+    for (const std::string& line : hop.headers) {
+        if (!appendHeader(headers, line))
+            return result;
+    }
+    HeaderList proxyHeaders;
+    if (!appendHeader(proxyHeaders, "Proxy-Connection:"))
+        return result;
+
+    TransferProgress progress;
+    progress.result = &result;
+
+    curl_easy_setopt(h, CURLOPT_URL, hop.url.c_str());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_USERAGENT, httpAgentText);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    // An explicit proxy (even an empty one) keeps libcurl from reading the
+    // environment's proxy variables.
+    curl_easy_setopt(h, CURLOPT_PROXY, proxy.c_str());
+    curl_easy_setopt(h, CURLOPT_NOPROXY, "");
+    curl_easy_setopt(h, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+    curl_easy_setopt(h, CURLOPT_PROXYHEADER, proxyHeaders.get());
+    curl_easy_setopt(h, CURLOPT_HEADEROPT, static_cast<long>(CURLHEADER_SEPARATE));
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(h, CURLOPT_SHARE, runtime.share());
+    curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout.count()));
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &onBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &progress);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &onHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &progress);
+    curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &onConnected);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, &progress);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &onProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &progress);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    if (hop.post) {
+        curl_easy_setopt(h, CURLOPT_POST, 1L);
+        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(hop.body->size()));
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, hop.body->data());
+        if (hop.verb != "POST")
+            curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, hop.verb.c_str());
+    } else {
+        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    }
+
+    if (curl_multi_add_handle(multi.get(), h) != CURLM_OK)
+        return result;
+    const Clock::time_point started = Clock::now();
+    bool timedOut = false;
+    for (;;) {
+        processPendingEvents();
+        int running = 0;
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK || running == 0)
+            break;
+        const Clock::time_point now = Clock::now();
+        // libcurl bounds the connect itself; this only catches a resolver
+        // that never returns.
+        const auto idleSince = progress.connected ? progress.lastActivity : started;
+        const auto limit = progress.connected ? timeout : timeout * 2;
+        if (now - idleSince > limit) {
+            timedOut = true;
+            break;
+        }
+        curl_multi_poll(multi.get(), nullptr, 0, pollMilliseconds, nullptr);
+    }
+    result.code = timedOut ? CURLE_OPERATION_TIMEDOUT : CURLE_FAILED_INIT;
+    int pending = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi.get(), &pending)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == h)
+            result.code = message->data.result;
+    }
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
+    char* location = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location)
+        result.redirectUrl = location;
+    curl_multi_remove_handle(multi.get(), h);
+    return result;
+}
+
+// Runs the first hop and follows redirections the way a browser does: 301,
+// 302 and 303 continue as a GET without a body, 307 and 308 repeat the
+// request. The body returned is that of the last response.
+HopResult exchange(Hop hop, const std::string& proxy, const std::vector<std::string>& formHeaders)
+{
+    HopResult result;
+    for (int redirects = 0;; ++redirects) {
+        result = runHop(hop, proxy);
+        const long status = result.status;
+        const bool redirected = status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+        if (result.code != CURLE_OK || !redirected || result.redirectUrl.empty() || redirects >= maxRedirects)
+            return result;
+        if (!startsWithIgnoringCase(result.redirectUrl, "http://")
+            && !startsWithIgnoringCase(result.redirectUrl, "https://"))
+            return result;
+        hop.url = result.redirectUrl;
+        if (hop.post && status != 307 && status != 308) {
+            hop.post = false;
+            std::erase_if(hop.headers, [&](const std::string& line) {
+                for (const std::string& form : formHeaders) {
+                    if (line == form)
+                        return true;
+                }
+                return false;
+            });
+        }
+    }
+}
+
+} // namespace
+
+void setHttpTimeout(std::chrono::milliseconds timeout)
+{
+    timeoutMilliseconds = timeout.count() > 0 ? timeout.count() : defaultTimeout.count();
+}
+
+std::chrono::milliseconds httpTimeout()
+{
+    return std::chrono::milliseconds(timeoutMilliseconds.load());
+}
+
+ByteBlock httpRequest(const Text& url, const Text& method, const Text& proxy, const Text& requestHeaders,
+                      const Text& postData, Text* responseHeaders)
+{
+    if (responseHeaders)
+        responseHeaders->clear();
+    try {
+        Hop hop;
+        hop.url = transferUrl(url);
+        if (hop.url.empty())
+            return {};
+        hop.post = lowerAsciiText(method) == "post";
+        hop.verb = hop.post ? method : Text("GET");
+        hop.body = &postData;
+
+        Text block = requestHeaders;
+        if (!containsIgnoringCase(block, "Accept: "))
+            block += "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
+                     "application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*\r\n";
+        if (!containsIgnoringCase(block, "Referer: "))
+            block += "Referer: " + url + "\r\n";
+        if (!containsIgnoringCase(block, "Accept-Language: "))
+            block += "Accept-Language: zh-cn\r\n";
+        std::vector<std::string> formHeaders;
+        if (hop.post && !postData.empty()) {
+            formHeaders.push_back("Content-Type: application/x-www-form-urlencoded");
+            formHeaders.push_back("Content-Length: " + std::to_string(postData.size()));
+        }
+
+        const std::vector<std::string_view> lines = headerLines(block);
+        for (std::string_view line : lines)
+            hop.headers.emplace_back(line);
+        hop.headers.insert(hop.headers.end(), formHeaders.begin(), formHeaders.end());
+        // Headers libcurl would add on its own are switched off with an empty
+        // value, so only the block above goes out.
+        if (!hasHeaderNamed(lines, "Accept"))
+            hop.headers.emplace_back("Accept:");
+        if (!hasHeaderNamed(lines, "Expect"))
+            hop.headers.emplace_back("Expect:");
+        if (formHeaders.empty()) {
+            if (!hasHeaderNamed(lines, "Content-Type"))
+                hop.headers.emplace_back("Content-Type:");
+            if (!hasHeaderNamed(lines, "Content-Length"))
+                hop.headers.emplace_back("Content-Length:");
+        }
+
+        HopResult result = exchange(std::move(hop), effectiveProxy(proxy), formHeaders);
+        if (responseHeaders) {
+            const std::size_t nul = result.headers.find('\0');
+            *responseHeaders = result.headers.substr(0, nul);
+        }
+        return std::move(result.body);
+    } catch (...) {
+        return {};
+    }
+}
+
+ByteBlock downloadPicture(const Text& url)
+{
+    try {
+        Hop hop;
+        hop.url = transferUrl(url);
+        if (hop.url.empty())
+            return {};
+        hop.verb = "GET";
+        HopResult result = exchange(std::move(hop), effectiveProxy({}), {});
+        if (result.code != CURLE_OK || result.cutOff || result.status < 200 || result.status >= 400)
+            return {};
+        return std::move(result.body);
+    } catch (...) {
+        return {};
+    }
+}
+
+} // namespace zv

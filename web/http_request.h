@@ -1,0 +1,54 @@
+#pragma once
+// One complete HTTP/1.1 exchange per call, returning the response body as raw
+// bytes. A failure never raises or reports anything: it shows as an empty or
+// shortened body.
+//
+// Every request carries a browser-like agent text and header block, follows
+// redirections and returns the final body with only the chunked coding
+// removed (no compression is asked for). Cookies that servers set are kept in
+// memory for the whole run and sent back on later calls. While waiting for
+// data the routine lets the window system process pending events
+// (web/event_hook.h), so event handlers can run in the middle of a call.
+//
+// Proxy: when ZERAVUDEZ_PROXY=host:port is set in the environment it is the
+// proxy of every call that names none; otherwise requests go direct and the
+// environment's usual proxy variables (http_proxy, ALL_PROXY, no_proxy ...)
+// are ignored.
+
+#include "text/text.h"
+
+#include <chrono>
+#include <cstddef>
+
+namespace zv {
+
+// The User-Agent of every request.
+inline constexpr const char* httpAgentText = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+
+// A body is cut off at this size and what arrived so far is returned.
+inline constexpr std::size_t httpBodyLimit = std::size_t {32} * 1024 * 1024;
+
+// method: "POST" in any letter case is sent as spelled; anything else is GET.
+// proxy: "host:port" of an HTTP proxy; empty for the default above.
+// requestHeaders: extra header lines, each ending in CR LF, sent before the
+// default Accept, Referer (the url itself) and Accept-Language lines, each of
+// which is left out when the caller's lines already contain it.
+// postData: the body of a POST; a non-empty one also gets the form
+// Content-Type and its Content-Length.
+// responseHeaders: when given, receives the final response's status line and
+// header lines, each ending in CR LF (empty when no response arrived).
+ByteBlock httpRequest(const Text& url, const Text& method = {}, const Text& proxy = {}, const Text& requestHeaders = {},
+                      const Text& postData = {}, Text* responseHeaders = nullptr);
+
+// A plain GET of a picture address, through the same proxy setting and cookie
+// store as httpRequest. Returns the body, or an empty block when the transfer
+// fails, is cut off, or ends with an HTTP error status.
+ByteBlock downloadPicture(const Text& url);
+
+// Connect, receive and send time-outs of both routines: 18 seconds each. The
+// receive and send time-outs bound every wait for data, not the whole
+// exchange. Tests shorten them; a zero or negative value restores the default.
+void setHttpTimeout(std::chrono::milliseconds timeout);
+std::chrono::milliseconds httpTimeout();
+
+} // namespace zv

@@ -1,0 +1,172 @@
+#include "web/url.h"
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <string_view>
+
+namespace zv {
+
+namespace {
+
+constexpr std::string_view schemePrefix = "http://";
+
+bool isLeadByte(char c)
+{
+    return static_cast<unsigned char>(c) >= 0x80;
+}
+
+char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// 0-based index of the first occurrence of needle that starts on a character
+// boundary at or after index `from`; npos when there is none. Boundaries are
+// counted from the start of the text, so a match never begins on a trail byte.
+std::size_t findWhole(std::string_view hay, std::string_view needle, std::size_t from, bool ignoreCase)
+{
+    if (needle.empty())
+        return std::string_view::npos;
+    for (std::size_t i = 0; i < hay.size();) {
+        if (i >= from && hay.size() - i >= needle.size()) {
+            const std::string_view candidate = hay.substr(i, needle.size());
+            if (ignoreCase ? equalsIgnoringAsciiCase(candidate, needle) : candidate == needle)
+                return i;
+        }
+        i += (isLeadByte(hay[i]) && i + 1 < hay.size()) ? 2 : 1;
+    }
+    return std::string_view::npos;
+}
+
+// Index where the authority starts: after "http://" when the address begins
+// with it in any letter case, else at the start. Nothing is trimmed.
+std::size_t authorityStart(std::string_view url)
+{
+    return equalsIgnoringAsciiCase(url.substr(0, schemePrefix.size()), schemePrefix) ? schemePrefix.size() : 0;
+}
+
+std::string_view authorityOf(std::string_view url)
+{
+    const std::size_t start = authorityStart(url);
+    const std::size_t slash = findWhole(url, "/", start, false);
+    return slash == std::string_view::npos ? url.substr(start) : url.substr(start, slash - start);
+}
+
+bool isCBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Reads a leading decimal number (blanks, sign, digits, fraction, exponent)
+// the way the C library's text-to-double conversion does, without its locale
+// and without the hexadecimal and infinity forms; 0 when there is no number.
+double leadingDecimal(std::string_view s)
+{
+    std::size_t i = 0;
+    while (i < s.size() && isCBlank(s[i]))
+        ++i;
+    const std::size_t begin = i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    const std::size_t mantissa = i;
+    while (i < s.size() && isDigit(s[i]))
+        ++i;
+    std::size_t digits = i - mantissa;
+    if (i < s.size() && s[i] == '.') {
+        const std::size_t fraction = ++i;
+        while (i < s.size() && isDigit(s[i]))
+            ++i;
+        digits += i - fraction;
+    }
+    if (digits == 0)
+        return 0.0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+            ++j;
+        if (j < s.size() && isDigit(s[j])) {
+            while (j < s.size() && isDigit(s[j]))
+                ++j;
+            i = j;
+        }
+    }
+    std::string_view number = s.substr(begin, i - begin);
+    // from_chars takes no leading "+".
+    if (!number.empty() && number.front() == '+')
+        number.remove_prefix(1);
+    double value = 0.0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range)
+        return number.front() == '-' ? -HUGE_VAL : HUGE_VAL;
+    return result.ec == std::errc() ? value : 0.0;
+}
+
+// Truncation toward zero; values beyond int are clamped rather than left to
+// an undefined conversion.
+int truncateToInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (value <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+Text urlHost(const Text& url)
+{
+    std::string_view authority = authorityOf(url);
+    const std::size_t colon = findWhole(authority, ":", 0, false);
+    if (colon != std::string_view::npos)
+        authority = authority.substr(0, colon);
+    Text host(authority);
+    for (std::size_t i = 0; i < host.size();) {
+        if (isLeadByte(host[i]) && i + 1 < host.size()) {
+            i += 2;
+            continue;
+        }
+        host[i] = lowerAscii(host[i]);
+        ++i;
+    }
+    return host;
+}
+
+int urlPort(const Text& url)
+{
+    const std::string_view authority = authorityOf(url);
+    const std::size_t colon = findWhole(authority, ":", 0, false);
+    if (colon == std::string_view::npos)
+        return 80;
+    return truncateToInt(leadingDecimal(authority.substr(colon + 1)));
+}
+
+Text urlPath(const Text& url)
+{
+    // The path starts at the first "/" after the start of the authority. (The
+    // host is not looked for again in the whole address: a host such as "h" or
+    // "http" would be found inside the "http://" prefix and give "//h/x".)
+    const std::size_t slash = findWhole(url, "/", authorityStart(url), false);
+    return slash == std::string_view::npos ? Text("/") : url.substr(slash);
+}
+
+} // namespace zv

@@ -1,0 +1,25 @@
+#pragma once
+// Splitting a web address into what a request needs: the host to connect to,
+// the port and the request path. Addresses are code page 936 text; searches
+// walk whole characters, so a trail byte equal to "/" or ":" never splits.
+// None of these fail: every input, even an empty one, gives a host, a port
+// and a path.
+
+#include "text/text.h"
+
+namespace zv {
+
+// The host part of the address with ASCII letters lowered ("" for an empty
+// address). Only "http://" (in any letter case) is recognised as a prefix.
+Text urlHost(const Text& url);
+
+// The port named after the first ":" of the authority, read like a C decimal
+// number and truncated toward zero; 80 when none is named, 0 when the text
+// after ":" does not start with a number.
+int urlPort(const Text& url);
+
+// Everything from the first "/" after the authority to the end (query string
+// and fragment included), or "/" when no "/" follows.
+Text urlPath(const Text& url);
+
+} // namespace zv
