@@ -1,0 +1,291 @@
+#include "web/pattern_matcher.h"
+
+#include "text/unicode.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include <limits>
+#include <vector>
+
+namespace zv {
+
+namespace {
+
+struct CodeFree
+{
+    void operator()(pcre2_code* code) const { pcre2_code_free(code); }
+};
+struct CompileContextFree
+{
+    void operator()(pcre2_compile_context* context) const { pcre2_compile_context_free(context); }
+};
+struct MatchContextFree
+{
+    void operator()(pcre2_match_context* context) const { pcre2_match_context_free(context); }
+};
+struct MatchDataFree
+{
+    void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
+};
+struct JitStackFree
+{
+    void operator()(pcre2_jit_stack* stack) const { pcre2_jit_stack_free(stack); }
+};
+
+using CodePtr = std::unique_ptr<pcre2_code, CodeFree>;
+using CompileContextPtr = std::unique_ptr<pcre2_compile_context, CompileContextFree>;
+using MatchContextPtr = std::unique_ptr<pcre2_match_context, MatchContextFree>;
+using MatchDataPtr = std::unique_ptr<pcre2_match_data, MatchDataFree>;
+using JitStackPtr = std::unique_ptr<pcre2_jit_stack, JitStackFree>;
+
+constexpr std::uint32_t unsetPosition = std::numeric_limits<std::uint32_t>::max();
+
+// Bounds on the interpreter's backtracking depth and memory, and on the JIT's
+// stack; hitting any of them ends the search like the work limit does.
+constexpr std::uint32_t depthLimit = 100'000;
+constexpr std::uint32_t heapLimitKiB = 64 * 1024;
+constexpr std::size_t jitStackStart = 32 * 1024;
+constexpr std::size_t jitStackMax = 4 * 1024 * 1024;
+
+pcre2_jit_stack* sharedJitStack()
+{
+    thread_local JitStackPtr stack(pcre2_jit_stack_create(jitStackStart, jitStackMax, nullptr));
+    return stack.get();
+}
+
+std::size_t utf8CharLength(unsigned char lead)
+{
+    if (lead >= 0xF0)
+        return 4;
+    if (lead >= 0xE0)
+        return 3;
+    if (lead >= 0xC0)
+        return 2;
+    return 1;
+}
+
+} // namespace
+
+struct PatternMatcher::Engine
+{
+    Text pattern;
+    CodePtr code; // null when the pattern did not compile
+    std::uint32_t groupCount = 0;
+};
+
+// Each match holds 2 * (groupCount + 1) byte positions into the subject: the
+// whole match first, then each group (unsetPosition for a group that took no
+// part).
+struct PatternMatcher::Matches
+{
+    std::uint32_t groupCount = 0;
+    std::vector<std::uint32_t> spans;
+
+    int count() const { return static_cast<int>(spans.size() / (2 * (groupCount + 1))); }
+    const std::uint32_t* span(int match, std::uint32_t group) const
+    {
+        return spans.data() + 2 * ((static_cast<std::size_t>(match) * (groupCount + 1)) + group);
+    }
+};
+
+PatternMatcher::PatternMatcher() = default;
+PatternMatcher::~PatternMatcher() = default;
+PatternMatcher::PatternMatcher(const PatternMatcher& other) = default;
+PatternMatcher& PatternMatcher::operator=(const PatternMatcher& other) = default;
+PatternMatcher::PatternMatcher(PatternMatcher&& other) noexcept = default;
+PatternMatcher& PatternMatcher::operator=(PatternMatcher&& other) noexcept = default;
+
+PatternMatcher PatternMatcher::copy() const
+{
+    return *this;
+}
+
+bool PatternMatcher::execute(const Text& pattern, const Text& subject, bool caseSensitive, bool singleLine)
+{
+    m_engine.reset();
+    m_matches.reset();
+    m_subjectText = subject;
+
+    auto engine = std::make_shared<Engine>();
+    engine->pattern = pattern;
+
+    CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
+    if (!compileContext) {
+        m_engine = std::move(engine);
+        return true;
+    }
+    pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_LF);
+    // \uXXXX escapes, unset back-references matching nothing and "$" only at
+    // the very end in single-line mode, as the program's patterns expect.
+    std::uint32_t options = PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY;
+    if (!caseSensitive)
+        options |= PCRE2_CASELESS;
+    if (!singleLine)
+        options |= PCRE2_MULTILINE;
+    const std::string patternUtf8 = gbkToUtf8String(pattern);
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    engine->code.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(patternUtf8.data()), patternUtf8.size(), options,
+                                     &errorCode, &errorOffset, compileContext.get()));
+    if (!engine->code) {
+        m_engine = std::move(engine);
+        return true;
+    }
+    pcre2_jit_compile(engine->code.get(), PCRE2_JIT_COMPLETE); // the interpreter runs when JIT is unavailable
+    pcre2_pattern_info(engine->code.get(), PCRE2_INFO_CAPTURECOUNT, &engine->groupCount);
+
+    auto matches = std::make_shared<Matches>();
+    matches->groupCount = engine->groupCount;
+
+    MatchContextPtr matchContext(pcre2_match_context_create(nullptr));
+    MatchDataPtr matchData(pcre2_match_data_create_from_pattern(engine->code.get(), nullptr));
+    if (!matchContext || !matchData) {
+        m_engine = std::move(engine);
+        m_matches = std::move(matches);
+        return true;
+    }
+    pcre2_set_match_limit(matchContext.get(), workLimit);
+    pcre2_set_depth_limit(matchContext.get(), depthLimit);
+    pcre2_set_heap_limit(matchContext.get(), heapLimitKiB);
+    if (pcre2_jit_stack* stack = sharedJitStack())
+        pcre2_jit_stack_assign(matchContext.get(), nullptr, stack);
+
+    std::vector<std::uint32_t> positions;
+    const std::string subjectUtf8 = gbkToUtf8Mapped(subject, positions);
+    const auto* subjectData = reinterpret_cast<PCRE2_SPTR>(subjectUtf8.data());
+    const std::size_t length = subjectUtf8.size();
+    const std::uint32_t slots = engine->groupCount + 1;
+
+    std::size_t start = 0;
+    while (start <= length) {
+        const int rc = pcre2_match(engine->code.get(), subjectData, length, start, PCRE2_NO_UTF_CHECK, matchData.get(),
+                                   matchContext.get());
+        // No further match, or a limit reached: the list ends here either way.
+        if (rc <= 0)
+            break;
+        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
+        for (std::uint32_t group = 0; group < slots; ++group) {
+            const PCRE2_SIZE from = ovector[2 * group];
+            const PCRE2_SIZE to = ovector[2 * group + 1];
+            const bool set
+                = group < static_cast<std::uint32_t>(rc) && from != PCRE2_UNSET && from <= to && to <= length;
+            matches->spans.push_back(set ? positions[from] : unsetPosition);
+            matches->spans.push_back(set ? positions[to] : unsetPosition);
+        }
+        const std::size_t matchStart = ovector[0];
+        const std::size_t matchEnd = ovector[1];
+        if (matchEnd > matchStart) {
+            start = matchEnd;
+        } else {
+            // An empty match: the next search starts one character further on.
+            if (matchEnd >= length)
+                break;
+            start = matchEnd + utf8CharLength(static_cast<unsigned char>(subjectUtf8[matchEnd]));
+        }
+    }
+
+    m_engine = std::move(engine);
+    m_matches = std::move(matches);
+    return true;
+}
+
+Text PatternMatcher::patternText() const
+{
+    return m_engine ? m_engine->pattern : Text();
+}
+
+int PatternMatcher::matchCount() const
+{
+    return m_matches ? m_matches->count() : 0;
+}
+
+Text PatternMatcher::matchText(int match) const
+{
+    return subMatchText(match, 0);
+}
+
+Text PatternMatcher::subMatchText(int match, int group) const
+{
+    if (!m_matches || match < 1 || match > m_matches->count() || group < 0
+        || static_cast<std::uint32_t>(group) > m_matches->groupCount)
+        return Text();
+    const std::uint32_t* span = m_matches->span(match - 1, static_cast<std::uint32_t>(group));
+    if (span[0] == unsetPosition)
+        return Text();
+    return m_subjectText.substr(span[0], span[1] - span[0]);
+}
+
+int PatternMatcher::subMatchCount() const
+{
+    if (!m_matches || m_matches->count() == 0)
+        return 0;
+    return static_cast<int>(m_matches->groupCount);
+}
+
+Text PatternMatcher::replaceAll(const Text& replacement) const
+{
+    if (!m_engine || !m_engine->code || !m_matches)
+        return Text();
+    const Matches& matches = *m_matches;
+    const std::string_view subject = m_subjectText;
+    Text out;
+    out.reserve(subject.size());
+    std::size_t copied = 0;
+    for (int match = 0; match < matches.count(); ++match) {
+        const std::uint32_t* whole = matches.span(match, 0);
+        out.append(subject.substr(copied, whole[0] - copied));
+        std::size_t i = 0;
+        while (i < replacement.size()) {
+            const std::size_t len = charLength(replacement, i);
+            if (len != 1 || replacement[i] != '$' || i + 1 >= replacement.size()) {
+                out.append(replacement, i, len);
+                i += len;
+                continue;
+            }
+            const char next = replacement[i + 1];
+            if (next == '$') {
+                out.push_back('$');
+                i += 2;
+            } else if (next == '&') {
+                out.append(subject.substr(whole[0], whole[1] - whole[0]));
+                i += 2;
+            } else if (next == '`') {
+                out.append(subject.substr(0, whole[0]));
+                i += 2;
+            } else if (next == '\'') {
+                out.append(subject.substr(whole[1]));
+                i += 2;
+            } else if (next >= '0' && next <= '9') {
+                // Two digits when they name a group, else one; "$0" and
+                // numbers past the last group stay literal.
+                std::uint32_t group = static_cast<std::uint32_t>(next - '0');
+                std::size_t used = 2;
+                if (i + 2 < replacement.size() && replacement[i + 2] >= '0' && replacement[i + 2] <= '9') {
+                    const std::uint32_t twoDigits = group * 10 + static_cast<std::uint32_t>(replacement[i + 2] - '0');
+                    if (twoDigits >= 1 && twoDigits <= matches.groupCount) {
+                        group = twoDigits;
+                        used = 3;
+                    }
+                }
+                if (group >= 1 && group <= matches.groupCount) {
+                    const std::uint32_t* span = matches.span(match, group);
+                    if (span[0] != unsetPosition)
+                        out.append(subject.substr(span[0], span[1] - span[0]));
+                    i += used;
+                } else {
+                    out.push_back('$');
+                    i += 1;
+                }
+            } else {
+                out.push_back('$');
+                i += 1;
+            }
+        }
+        copied = whole[1];
+    }
+    out.append(subject.substr(copied));
+    return out;
+}
+
+} // namespace zv

@@ -1,0 +1,68 @@
+#pragma once
+// Runs one regular expression over one text and keeps every match. Pattern,
+// subject and replacement are code page 936 text; the engine works on
+// characters, so a Chinese character is one character to ".". Matches and
+// groups count from 1; anything out of range gives an empty text.
+//
+// Dialect: letter case ignored and "^"/"$" at every line unless told
+// otherwise; "." matches everything but the line feed; "\s" is space, tab,
+// carriage return, line feed, form feed and vertical tab; all non-overlapping
+// matches from left to right, an empty match moving the next search on by one
+// character. An invalid pattern gives no matches and no message.
+
+#include "text/text.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace zv {
+
+class PatternMatcher
+{
+public:
+    // Backtracking steps one search may take before it gives up. A search that
+    // gives up ends the list of matches, so a pathological page cannot freeze
+    // the window; the patterns the program runs over real pages stay far below.
+    static constexpr std::uint32_t workLimit = 5'000'000;
+
+    PatternMatcher();
+    ~PatternMatcher();
+    PatternMatcher(const PatternMatcher& other);
+    PatternMatcher& operator=(const PatternMatcher& other);
+    PatternMatcher(PatternMatcher&& other) noexcept;
+    PatternMatcher& operator=(PatternMatcher&& other) noexcept;
+
+    // A new object sharing this one's pattern and matches, with its own copy of
+    // the subject.
+    PatternMatcher copy() const;
+
+    // Runs pattern over subject, replacing the previous pattern and matches.
+    // Always returns true.
+    bool execute(const Text& pattern, const Text& subject, bool caseSensitive = false, bool singleLine = false);
+
+    // The pattern of the last execute; empty before any.
+    Text patternText() const;
+
+    // The subject with every match replaced. In the replacement, "$1".."$99"
+    // stand for a group, "$&" for the match, "$`" and "$'" for the text before
+    // and after it, "$$" for "$". Empty before any execute or after an invalid
+    // pattern.
+    Text replaceAll(const Text& replacement) const;
+
+    int matchCount() const;
+    Text matchText(int match) const;
+    // A group that took no part in the match gives an empty text.
+    Text subMatchText(int match, int group) const;
+    // The number of capturing groups of the pattern; 0 when nothing matched.
+    int subMatchCount() const;
+
+private:
+    struct Engine;
+    struct Matches;
+
+    std::shared_ptr<const Engine> m_engine;
+    std::shared_ptr<const Matches> m_matches;
+    Text m_subjectText;
+};
+
+} // namespace zv
