@@ -1,0 +1,171 @@
+#include "charts/overview_curve_window.h"
+
+#include "app/main_window.h"
+#include "app/qt_text.h"
+#include "charts/chart_days.h"
+#include "charts/drawing_surface.h"
+#include "charts/line_chart.h"
+#include "store/store.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace zv {
+
+namespace {
+
+constexpr int DaysPerPage = 30;
+
+} // namespace
+
+OverviewCurveSelection& overviewCurveSelection()
+{
+    static OverviewCurveSelection selection;
+    return selection;
+}
+
+OverviewCurveWindow::OverviewCurveWindow(MainWindow& mainWindow)
+    : QDialog(&mainWindow)
+    , m_main(mainWindow)
+{
+    setObjectName(QStringLiteral("网站综合信息曲线"));
+    setWindowTitle(QStringLiteral("网站综合信息曲线"));
+    setFixedSize(976, 384);
+    move(50, 50);
+
+    曲线图控件1 = new LineChart(this);
+    曲线图控件1->setObjectName(QStringLiteral("曲线图控件1"));
+    曲线图控件1->setGeometry(0, 0, 976, 384);
+    曲线图控件1->setTitle(QStringLiteral("网站信息曲线图"));
+    曲线图控件1->setAxisTitles(QStringLiteral("日期"), QStringLiteral("数量"));
+    曲线图控件1->setMaximum(100);
+    曲线图控件1->setDivisions(10);
+    曲线图控件1->setPointCount(DaysPerPage);
+    曲线图控件1->setSeriesColor(colorFromBgr(0x0000FF));
+    曲线图控件1->setSeriesName(QStringLiteral("销售金额"));
+    曲线图控件1->setTipFormat(QStringLiteral("${v}"));
+
+    // The labels and buttons lie over the chart's top edge.
+    标签1 = new QLabel(QStringLiteral("网站域名："), this);
+    标签1->setObjectName(QStringLiteral("标签1"));
+    标签1->setGeometry(70, 4, 64, 24);
+    标签_网站地址 = new QLabel(QStringLiteral("标签"), this);
+    标签_网站地址->setObjectName(QStringLiteral("标签_网站地址"));
+    标签_网站地址->setGeometry(133, 3, 182, 24);
+    按钮_前30天 = new QPushButton(QStringLiteral("前30天"), this);
+    按钮_前30天->setObjectName(QStringLiteral("按钮_前30天"));
+    按钮_前30天->setGeometry(740, 8, 96, 24);
+    按钮_后30天 = new QPushButton(QStringLiteral("后30天"), this);
+    按钮_后30天->setObjectName(QStringLiteral("按钮_后30天"));
+    按钮_后30天->setGeometry(851, 8, 96, 24);
+    for (QWidget* over : {static_cast<QWidget*>(标签1), static_cast<QWidget*>(标签_网站地址),
+                          static_cast<QWidget*>(按钮_前30天), static_cast<QWidget*>(按钮_后30天)})
+        over->raise();
+    按钮_前30天->setAutoDefault(false);
+    按钮_后30天->setAutoDefault(false);
+
+    connect(按钮_前30天, &QPushButton::clicked, this, &OverviewCurveWindow::showEarlierDays);
+    connect(按钮_后30天, &QPushButton::clicked, this, &OverviewCurveWindow::showLaterDays);
+
+    drawOverviewCurve();
+}
+
+bool OverviewCurveWindow::drawOverviewCurve()
+{
+    const OverviewCurveSelection& selection = overviewCurveSelection();
+    const Text address = toText(m_main.组合框_网站列表->currentText());
+    if (address.empty())
+        return false;
+    const int n = DaysPerPage;
+    标签_网站地址->setText(toQString(address));
+    曲线图控件1->setTitle(QStringLiteral("[") + toQString(selection.chartCaption) + QStringLiteral("]曲线图"));
+
+    const Text table = siteTableName(address) + "_xx";
+    Store& store = m_main.store;
+    // A missing table has been reported by the store's error box; draw nothing.
+    if (!store.openRecordset("select * from " + table, SqlText))
+        return false;
+    if (store.recordCount() - selection.overviewPage * n <= 0)
+        return false;
+
+    曲线图控件1->setPointCount(n);
+    int largest = 0;
+    if (store.openRecordset("select max([" + selection.chartColumn + "]) as themax from " + table, SqlText)) {
+        if (!store.readInteger("themax", largest))
+            largest = 0;
+    }
+    const double m = largest;
+    曲线图控件1->setMaximum(static_cast<int>(m - std::fmod(m, 50.0) + 50));
+
+    QDate day = chartToday().addDays(-static_cast<qint64>(selection.overviewPage) * n);
+    for (int i = 1; i <= n; ++i) {
+        曲线图控件1->setCurrentPoint(n - i);
+        曲线图控件1->setPointLabel(dayLabel(day));
+        int value = 0;
+        if (store.openRecordset("select * from " + table + " where keydate like '" + unpaddedDayKey(day) + "'", SqlText)
+            && store.recordCount() == 1) {
+            if (!store.readInteger(selection.chartColumn, value))
+                value = 0;
+        }
+        曲线图控件1->setPointValue(value);
+        day = day.addDays(-1);
+    }
+    return true;
+}
+
+void OverviewCurveWindow::showEarlierDays()
+{
+    MainWindow::OperationScope scope(m_main);
+    OverviewCurveSelection& selection = overviewCurveSelection();
+    ++selection.overviewPage;
+    if (!drawOverviewCurve())
+        --selection.overviewPage;
+}
+
+void OverviewCurveWindow::showLaterDays()
+{
+    MainWindow::OperationScope scope(m_main);
+    OverviewCurveSelection& selection = overviewCurveSelection();
+    if (selection.overviewPage > 0) {
+        --selection.overviewPage;
+        drawOverviewCurve();
+    }
+}
+
+void openOverviewCurve(MainWindow& mainWindow, const Text& column, const Text& caption)
+{
+    static QPointer<OverviewCurveWindow> open;
+    OverviewCurveSelection& selection = overviewCurveSelection();
+    selection.chartColumn = column;
+    selection.chartCaption = caption;
+    if (open) {
+        open->raise();
+        return;
+    }
+    auto* window = new OverviewCurveWindow(mainWindow);
+    open = window;
+    window->setWindowModality(Qt::ApplicationModal);
+    window->exec();
+    delete open.data();
+}
+
+void openTotalIndexedCurve(MainWindow& mainWindow)
+{
+    openOverviewCurve(mainWindow, "baidushoulu", toText(QStringLiteral("百度总收录")));
+}
+
+void openBacklinkCurve(MainWindow& mainWindow)
+{
+    openOverviewCurve(mainWindow, "baidufanlian", toText(QStringLiteral("百度domain反链")));
+}
+
+void openIndexedTodayCurve(MainWindow& mainWindow)
+{
+    openOverviewCurve(mainWindow, "jinrishoulu", toText(QStringLiteral("百度每日收录")));
+}
+
+} // namespace zv

@@ -1,0 +1,190 @@
+#include "charts/rank_curve_window.h"
+
+#include "app/main_window.h"
+#include "app/qt_text.h"
+#include "charts/chart_days.h"
+#include "charts/drawing_surface.h"
+#include "charts/rank_curve_renderer.h"
+#include "store/store.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zv {
+
+namespace {
+
+constexpr int DaysPerPage = 30;
+
+QPointer<RankCurveWindow>& openWindow()
+{
+    static QPointer<RankCurveWindow> window;
+    return window;
+}
+
+} // namespace
+
+RankCurveSelection& rankCurveSelection()
+{
+    static RankCurveSelection selection;
+    return selection;
+}
+
+int unrankedValue(int largestRank)
+{
+    double m = largestRank;
+    if (m == 0)
+        m = 100;
+    if (std::fabs(std::fmod(m, 100.0)) > 0.0000001)
+        m += 100;
+    return static_cast<int>(m - std::fmod(m, 100.0));
+}
+
+RankCurveWindow* rankCurveWindow()
+{
+    return openWindow().data();
+}
+
+RankCurveWindow::RankCurveWindow(MainWindow& mainWindow)
+    : QWidget(&mainWindow, Qt::Window)
+    , m_main(mainWindow)
+{
+    setObjectName(QStringLiteral("百度关键词排名曲线"));
+    setWindowTitle(QStringLiteral("百度关键词排名曲线"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(1056, 448);
+    move(50, 50);
+
+    画板1 = new DrawingSurface(this);
+    画板1->setObjectName(QStringLiteral("画板1"));
+    画板1->setGeometry(0, 0, 1056, 448);
+    画板1->setBackgroundColor(Qt::white);
+    画板1->setPenColor(Qt::black);
+    画板1->setBrushColor(Qt::white);
+    画板1->setTextColor(Qt::black);
+    画板1->clear();
+
+    // The labels and buttons lie over the surface's top edge.
+    标签1 = new QLabel(QStringLiteral("网站域名："), this);
+    标签1->setObjectName(QStringLiteral("标签1"));
+    标签1->setGeometry(53, 3, 56, 32);
+    标签_域名 = new QLabel(this);
+    标签_域名->setObjectName(QStringLiteral("标签_域名"));
+    标签_域名->setGeometry(117, 3, 179, 32);
+    标签_关键词 = new QLabel(this);
+    标签_关键词->setObjectName(QStringLiteral("标签_关键词"));
+    标签_关键词->setGeometry(312, 3, 408, 24);
+    按钮_前30天 = new QPushButton(QStringLiteral("前30天"), this);
+    按钮_前30天->setObjectName(QStringLiteral("按钮_前30天"));
+    按钮_前30天->setGeometry(747, 5, 96, 23);
+    按钮_后30天 = new QPushButton(QStringLiteral("后30天"), this);
+    按钮_后30天->setObjectName(QStringLiteral("按钮_后30天"));
+    按钮_后30天->setGeometry(850, 5, 96, 23);
+
+    connect(按钮_前30天, &QPushButton::clicked, this, &RankCurveWindow::showEarlierDays);
+    connect(按钮_后30天, &QPushButton::clicked, this, &RankCurveWindow::showLaterDays);
+
+    drawRankCurve();
+}
+
+void RankCurveWindow::clearCurve()
+{
+    画板1->clearBackgroundPicture();
+    画板1->clear();
+}
+
+bool RankCurveWindow::drawRankCurve()
+{
+    const Text table = siteTableName(toText(m_main.组合框_网站列表->currentText()));
+    const Text keyword = rankCurveSelection().curveKeyword;
+    const int page = rankCurveSelection().rankPage;
+    if (table.empty() || keyword.empty())
+        return false;
+    const int n = DaysPerPage;
+
+    Store& store = m_main.store;
+    // A missing table or keyword column has been reported by the store's
+    // error box; nothing is drawn then.
+    if (!store.openRecordset("select * from " + table, SqlText))
+        return false;
+    if (store.recordCount() - page * n <= 0)
+        return false;
+    if (!store.openRecordset("select max([" + keyword + "]) as themax from " + table, SqlText))
+        return false;
+    int largest = 0;
+    if (!store.readInteger("themax", largest))
+        largest = 0;
+    const int unranked = unrankedValue(largest);
+
+    std::vector<QString> labels;
+    std::vector<int> values;
+    QDate day = chartToday().addDays(-static_cast<qint64>(page) * n);
+    for (int i = 1; i <= n; ++i) {
+        labels.push_back(dayLabel(day));
+        int value = unranked;
+        if (store.openRecordset("select * from " + table + " where keydate like '" + paddedDayKey(day) + "'", SqlText)
+            && store.recordCount() == 1) {
+            int rank = 0;
+            if (store.readInteger(keyword, rank) && rank != 0)
+                value = rank;
+        }
+        values.push_back(value);
+        day = day.addDays(-1);
+    }
+    // Labels stay newest first; values run oldest first.
+    std::reverse(values.begin(), values.end());
+    renderRankCurve(*画板1, n, labels, values);
+    return true;
+}
+
+void RankCurveWindow::showEarlierDays()
+{
+    MainWindow::OperationScope scope(m_main);
+    RankCurveSelection& selection = rankCurveSelection();
+    ++selection.rankPage;
+    if (!drawRankCurve())
+        --selection.rankPage;
+}
+
+void RankCurveWindow::showLaterDays()
+{
+    MainWindow::OperationScope scope(m_main);
+    RankCurveSelection& selection = rankCurveSelection();
+    if (selection.rankPage > 0) {
+        --selection.rankPage;
+        drawRankCurve();
+    }
+}
+
+void openRankCurve(MainWindow& mainWindow)
+{
+    RankCurveSelection& selection = rankCurveSelection();
+    const int row = mainWindow.selectedKeywordRow();
+    selection.curveKeyword = toText(mainWindow.cellText(row, 2));
+
+    RankCurveWindow* window = openWindow().data();
+    if (!window) {
+        window = new RankCurveWindow(mainWindow);
+        openWindow() = window;
+        window->show();
+    } else {
+        // Another keyword while the window is open: draw it at once, so the
+        // window never shows one keyword's curve under another's title.
+        if (!window->drawRankCurve())
+            window->clearCurve();
+        if (window->isMinimized())
+            window->showNormal();
+        window->raise();
+        window->activateWindow();
+    }
+    window->标签_域名->setText(mainWindow.组合框_网站列表->currentText());
+    window->标签_关键词->setText(QStringLiteral("关键词 [") + toQString(selection.curveKeyword)
+                                 + QStringLiteral("] 百度排名曲线图"));
+}
+
+} // namespace zv

@@ -1,0 +1,66 @@
+#pragma once
+// The rank curve window: one keyword's recorded ranks over 30 days ending
+// today, drawn by hand on its drawing surface, paged back and forth by 30
+// days. Modeless; there is at most one. The keyword and the page live for the
+// whole run.
+
+#include "text/text.h"
+
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class QPushButton;
+
+namespace zv {
+
+class DrawingSurface;
+class MainWindow;
+
+struct RankCurveSelection
+{
+    Text curveKeyword; // also its column in the rank table
+    int rankPage = 0; // 30-day windows before the current one
+};
+RankCurveSelection& rankCurveSelection();
+
+// The value drawn for an unranked day: the largest recorded rank M, 100 when M
+// is 0, otherwise raised to a multiple of 100 (37 gives 100, 201 gives 300).
+int unrankedValue(int largestRank);
+
+class RankCurveWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Builds the window from its layout and draws the current page.
+    explicit RankCurveWindow(MainWindow& mainWindow);
+
+    QLabel* 标签1 = nullptr;
+    QLabel* 标签_域名 = nullptr;
+    QLabel* 标签_关键词 = nullptr;
+    QPushButton* 按钮_前30天 = nullptr;
+    QPushButton* 按钮_后30天 = nullptr;
+    DrawingSurface* 画板1 = nullptr;
+
+    // True when it drew the page; false when it did nothing.
+    bool drawRankCurve();
+    void showEarlierDays();
+    void showLaterDays();
+
+    // Blanks the surface (frame and curve gone).
+    void clearCurve();
+
+private:
+    MainWindow& m_main;
+};
+
+// The keyword table's row activation: remembers the row's keyword and opens
+// the window, or draws the new keyword at once in the window already open.
+void openRankCurve(MainWindow& mainWindow);
+
+// The open rank curve window, or nullptr.
+RankCurveWindow* rankCurveWindow();
+
+} // namespace zv

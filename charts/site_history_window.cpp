@@ -1,0 +1,103 @@
+#include "charts/site_history_window.h"
+
+#include "app/main_window.h"
+#include "app/qt_text.h"
+#include "charts/chart_days.h"
+#include "store/store.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QTableWidget>
+
+namespace zv {
+
+SiteHistoryWindow::SiteHistoryWindow(MainWindow& mainWindow)
+    : QDialog(&mainWindow)
+    , m_main(mainWindow)
+{
+    setObjectName(QStringLiteral("网站历史查询"));
+    setWindowTitle(QStringLiteral("网站历史查询"));
+    setFixedSize(560, 387);
+    move(50, 50);
+
+    标签_网站历史 = new QLabel(QStringLiteral("标签"), this);
+    标签_网站历史->setObjectName(QStringLiteral("标签_网站历史"));
+    标签_网站历史->setGeometry(152, 16, 248, 24);
+
+    超级列表框_历史 = new QTableWidget(0, 5, this);
+    超级列表框_历史->setObjectName(QStringLiteral("超级列表框_历史"));
+    超级列表框_历史->setGeometry(8, 52, 544, 320);
+    超级列表框_历史->setHorizontalHeaderLabels({QStringLiteral("日期"), QStringLiteral("百度快照"),
+                                                QStringLiteral("百度总收录"), QStringLiteral("百度当天收录"),
+                                                QStringLiteral("百度反链")});
+    const int widths[5] = {100, 100, 100, 100, 120};
+    for (int column = 0; column < 5; ++column)
+        超级列表框_历史->setColumnWidth(column, widths[column]);
+    超级列表框_历史->verticalHeader()->hide();
+    超级列表框_历史->horizontalHeader()->setSectionsClickable(false);
+    超级列表框_历史->horizontalHeader()->setHighlightSections(false);
+    超级列表框_历史->setSelectionBehavior(QAbstractItemView::SelectRows);
+    超级列表框_历史->setSelectionMode(QAbstractItemView::SingleSelection);
+    超级列表框_历史->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    超级列表框_历史->setSortingEnabled(false);
+    超级列表框_历史->setShowGrid(true);
+
+    fillSiteHistory();
+}
+
+void SiteHistoryWindow::fillSiteHistory()
+{
+    const Text address = toText(m_main.组合框_网站列表->currentText());
+    if (address.empty())
+        return;
+    标签_网站历史->setText(QStringLiteral("[") + toQString(address) + QStringLiteral("]网站历史数据"));
+
+    const Text table = siteTableName(address) + "_xx";
+    Store& store = m_main.store;
+    // A missing table has already been reported by the store's error box.
+    if (!store.openRecordset("select * from " + table + " order by keydate desc", SqlText))
+        return;
+
+    const int count = store.recordCount();
+    auto cell = [](const QString& text) {
+        auto* item = new QTableWidgetItem(text);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        return item;
+    };
+    for (int i = 0; i < count; ++i) {
+        DateTime day;
+        QString dayText;
+        if (store.readDateTime("keydate", day))
+            dayText = chineseDayText(day);
+        const int row = 超级列表框_历史->rowCount();
+        超级列表框_历史->insertRow(row);
+        超级列表框_历史->setItem(row, 0, cell(dayText));
+        const char* columns[4] = {"baidukuaizhao", "baidushoulu", "jinrishoulu", "baidufanlian"};
+        for (int c = 0; c < 4; ++c) {
+            Text value;
+            if (!store.readText(columns[c], value))
+                value.clear();
+            超级列表框_历史->setItem(row, c + 1, cell(toQString(value)));
+        }
+        store.moveNext();
+    }
+}
+
+void openSiteHistory(MainWindow& mainWindow)
+{
+    static QPointer<SiteHistoryWindow> open;
+    if (open) {
+        open->raise();
+        return;
+    }
+    auto* window = new SiteHistoryWindow(mainWindow);
+    open = window;
+    window->setWindowModality(Qt::ApplicationModal);
+    window->exec();
+    delete open.data();
+}
+
+} // namespace zv
