@@ -1,0 +1,377 @@
+#include "web/event_hook.h"
+#include "web/http_request.h"
+
+#include "tests/support/loopback_server.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zv {
+namespace {
+
+using test::LoopbackServer;
+using test::RecordedRequest;
+using test::Reply;
+using test::ScopedEnv;
+
+constexpr const char* defaultAccept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, "
+                                      "application/x-shockwave-flash, application/vnd.ms-excel, "
+                                      "application/vnd.ms-powerpoint, application/msword, */*";
+
+using Names = std::vector<std::string>;
+
+// Every test runs with the environment's own proxy variables pointing at a
+// port where nothing listens: a request that used them would fail.
+class HttpRequestTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const std::string deadProxy = "http://127.0.0.1:" + std::to_string(test::unusedLoopbackPort());
+        for (const char* name : {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"})
+            env_.push_back(std::make_unique<ScopedEnv>(name, deadProxy.c_str()));
+        env_.push_back(std::make_unique<ScopedEnv>("no_proxy", nullptr));
+        env_.push_back(std::make_unique<ScopedEnv>("ZERAVUDEZ_PROXY", nullptr));
+    }
+
+    void TearDown() override
+    {
+        setHttpTimeout(std::chrono::milliseconds(0));
+        setProcessEventsHook(nullptr);
+    }
+
+    LoopbackServer server;
+    std::vector<std::unique_ptr<ScopedEnv>> env_;
+};
+
+TEST_F(HttpRequestTest, GetSendsTheFixedHeadersInOrderAndNoBody)
+{
+    server.enqueue(Reply::ok("hello"));
+    const std::string url = server.url("/a/B?c=d&e=%E4");
+
+    EXPECT_EQ(httpRequest(url), "hello");
+
+    ASSERT_EQ(server.requestCount(), 1u);
+    const RecordedRequest r = server.requests()[0];
+    EXPECT_EQ(r.requestLine(), "GET /a/B?c=d&e=%E4 HTTP/1.1");
+    EXPECT_EQ(r.headerNames(), (Names {"Host", "User-Agent", "Accept", "Referer", "Accept-Language"}));
+    EXPECT_EQ(r.header("Host"), server.authority());
+    EXPECT_EQ(r.header("User-Agent"), "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)");
+    EXPECT_EQ(r.header("Accept"), defaultAccept);
+    EXPECT_EQ(r.header("Referer"), url);
+    EXPECT_EQ(r.header("Accept-Language"), "zh-cn");
+    EXPECT_TRUE(r.body.empty());
+}
+
+TEST_F(HttpRequestTest, RefererRepeatsTheAddressAsPassed)
+{
+    server.enqueue(Reply::ok("x"));
+    const std::string url = "HTTP://127.0.0.1:" + std::to_string(server.port()) + "/Path?q=1";
+
+    EXPECT_EQ(httpRequest(url), "x");
+
+    const RecordedRequest r = server.requests().at(0);
+    EXPECT_EQ(r.requestLine(), "GET /Path?q=1 HTTP/1.1");
+    EXPECT_EQ(r.header("Referer"), url);
+}
+
+TEST_F(HttpRequestTest, PostAddsFormTypeAndLengthAfterTheDefaults)
+{
+    server.enqueue(Reply::ok("answer"));
+    const std::string form = "kw=%E4%B8%AD%E6%96%87";
+
+    EXPECT_EQ(httpRequest(server.url("/baidu/words.aspx"), "POST", {}, {}, form), "answer");
+
+    const RecordedRequest r = server.requests().at(0);
+    EXPECT_EQ(r.requestLine(), "POST /baidu/words.aspx HTTP/1.1");
+    EXPECT_EQ(r.headerNames(),
+              (Names {"Host", "User-Agent", "Accept", "Referer", "Accept-Language", "Content-Type", "Content-Length"}));
+    EXPECT_EQ(r.header("Content-Type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(r.header("Content-Length"), std::to_string(form.size()));
+    EXPECT_EQ(r.body, form);
+}
+
+TEST_F(HttpRequestTest, MethodRule)
+{
+    // A POST in small letters goes out spelled as passed.
+    server.enqueue(Reply::ok("1"));
+    httpRequest(server.url("/p"), "post", {}, {}, "a=1");
+    // Anything else is a GET without body or content headers.
+    server.enqueue(Reply::ok("2"));
+    httpRequest(server.url("/q"), "PUT", {}, {}, "a=1");
+    server.enqueue(Reply::ok("3"));
+    EXPECT_EQ(httpRequest(server.url("/r"), "HEAD"), "3");
+    // An empty post body: no content headers and no body.
+    server.enqueue(Reply::ok("4"));
+    httpRequest(server.url("/s"), "POST", {}, {}, {});
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[0].requestLine(), "post /p HTTP/1.1");
+    EXPECT_EQ(requests[0].body, "a=1");
+    EXPECT_EQ(requests[0].header("Content-Length"), "3");
+
+    EXPECT_EQ(requests[1].requestLine(), "GET /q HTTP/1.1");
+    EXPECT_FALSE(requests[1].hasHeader("Content-Type"));
+    EXPECT_FALSE(requests[1].hasHeader("Content-Length"));
+    EXPECT_TRUE(requests[1].body.empty());
+
+    EXPECT_EQ(requests[2].requestLine(), "GET /r HTTP/1.1");
+
+    EXPECT_EQ(requests[3].requestLine(), "POST /s HTTP/1.1");
+    EXPECT_EQ(requests[3].headerNames(), (Names {"Host", "User-Agent", "Accept", "Referer", "Accept-Language"}));
+    EXPECT_TRUE(requests[3].body.empty());
+}
+
+TEST_F(HttpRequestTest, CallerHeadersGoFirstAndSuppressMatchingDefaults)
+{
+    server.enqueue(Reply::ok("a"));
+    httpRequest(server.url("/"), {}, {}, "X-One: 1\r\naccept-LANGUAGE: en\r\n");
+    server.enqueue(Reply::ok("b"));
+    httpRequest(server.url("/"), {}, {}, "Accept: text/html\r\nReferer: http://elsewhere/\r\n");
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].headerNames(),
+              (Names {"Host", "User-Agent", "X-One", "accept-LANGUAGE", "Accept", "Referer"}));
+    EXPECT_EQ(requests[0].header("Accept-Language"), "en");
+    EXPECT_EQ(requests[1].headerNames(), (Names {"Host", "User-Agent", "Accept", "Referer", "Accept-Language"}));
+    EXPECT_EQ(requests[1].header("Accept"), "text/html");
+    EXPECT_EQ(requests[1].header("Referer"), "http://elsewhere/");
+}
+
+TEST_F(HttpRequestTest, BodiesComeBackByteForByte)
+{
+    const std::string withNuls("a\0b\0\0c", 6);
+    server.enqueue(Reply::ok(withNuls));
+    EXPECT_EQ(httpRequest(server.url("/nul")), withNuls);
+
+    server.enqueue(Reply::chunked({"abc", std::string("\0\0x", 3), std::string(700, 'z')}));
+    EXPECT_EQ(httpRequest(server.url("/chunked")), "abc" + std::string("\0\0x", 3) + std::string(700, 'z'));
+
+    // Bodies ending exactly on a 512-byte boundary, with and without a
+    // length, and an empty one.
+    for (std::size_t size : {512u, 1024u, 4096u}) {
+        std::string body(size, '\0');
+        for (std::size_t i = 0; i < size; ++i)
+            body[i] = static_cast<char>(i * 7);
+        server.enqueue(Reply::ok(body));
+        EXPECT_EQ(httpRequest(server.url("/len")), body) << size;
+        server.enqueue(Reply::untilClose(body));
+        EXPECT_EQ(httpRequest(server.url("/close")), body) << size;
+    }
+    server.enqueue(Reply::ok(""));
+    EXPECT_EQ(httpRequest(server.url("/empty")), "");
+}
+
+TEST_F(HttpRequestTest, ErrorStatusBodyIsReturnedLikeAnyPage)
+{
+    server.enqueue(Reply::status(500, "Internal Server Error", "<p>broken</p>"));
+    EXPECT_EQ(httpRequest(server.url("/")), "<p>broken</p>");
+}
+
+TEST_F(HttpRequestTest, FollowsRedirectsAndReturnsTheFinalBody)
+{
+    LoopbackServer other;
+    other.enqueue(Reply::ok("final page", "X-Final: yes\r\n"));
+    server.enqueue(Reply::redirect(301, "/second"));
+    server.enqueue(Reply::redirect(302, other.url("/third")));
+
+    Text headers;
+    EXPECT_EQ(httpRequest(server.url("/first"), {}, {}, {}, {}, &headers), "final page");
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].requestLine(), "GET /second HTTP/1.1");
+    ASSERT_EQ(other.requestCount(), 1u);
+    EXPECT_EQ(other.requests()[0].requestLine(), "GET /third HTTP/1.1");
+    // The response headers are those of the final answer alone.
+    EXPECT_EQ(headers.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << headers;
+    EXPECT_NE(headers.find("X-Final: yes\r\n"), std::string::npos);
+    EXPECT_EQ(headers.find("Location"), std::string::npos);
+    EXPECT_EQ(headers.substr(headers.size() - 2), "\r\n");
+}
+
+TEST_F(HttpRequestTest, PostRedirectsLikeABrowser)
+{
+    // 302 and 303 continue as a GET without the form.
+    server.enqueue(Reply::redirect(302, "/after"));
+    server.enqueue(Reply::ok("got"));
+    EXPECT_EQ(httpRequest(server.url("/form"), "POST", {}, {}, "kw=1"), "got");
+    // 307 repeats the POST with its body.
+    server.enqueue(Reply::redirect(307, "/again"));
+    server.enqueue(Reply::ok("posted"));
+    EXPECT_EQ(httpRequest(server.url("/form"), "POST", {}, {}, "kw=2"), "posted");
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[1].requestLine(), "GET /after HTTP/1.1");
+    EXPECT_FALSE(requests[1].hasHeader("Content-Type"));
+    EXPECT_FALSE(requests[1].hasHeader("Content-Length"));
+    EXPECT_TRUE(requests[1].body.empty());
+    EXPECT_EQ(requests[3].requestLine(), "POST /again HTTP/1.1");
+    EXPECT_EQ(requests[3].header("Content-Length"), "4");
+    EXPECT_EQ(requests[3].body, "kw=2");
+}
+
+TEST_F(HttpRequestTest, EndlessRedirectionStops)
+{
+    server.setHandler([](const RecordedRequest&) { return Reply::redirect(302, "/loop"); });
+    EXPECT_EQ(httpRequest(server.url("/loop")), "moved");
+    EXPECT_EQ(server.requestCount(), 21u);
+}
+
+TEST_F(HttpRequestTest, CookiesAreKeptAcrossCalls)
+{
+    // Cookies belong to the host whatever the port, and the store lives for
+    // the whole run, so this test uses names of its own.
+    server.enqueue(Reply::ok("set", "Set-Cookie: visit=abc123; Path=/\r\n"));
+    server.enqueue(Reply::redirect(302, "/landing", "Set-Cookie: hop=r1; Path=/\r\n"));
+    server.enqueue(Reply::ok("landed"));
+    server.enqueue(Reply::ok("again"));
+
+    httpRequest(server.url("/login"));
+    EXPECT_EQ(httpRequest(server.url("/jump")), "landed");
+    EXPECT_EQ(httpRequest(server.url("/later")), "again");
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_NE(requests[1].header("Cookie").find("visit=abc123"), std::string::npos);
+    EXPECT_NE(requests[2].header("Cookie").find("hop=r1"), std::string::npos);
+    EXPECT_NE(requests[3].header("Cookie").find("visit=abc123"), std::string::npos);
+    EXPECT_NE(requests[3].header("Cookie").find("hop=r1"), std::string::npos);
+}
+
+TEST_F(HttpRequestTest, EveryCallOpensItsOwnConnection)
+{
+    server.enqueue(Reply::ok("one").keepAlive());
+    server.enqueue(Reply::ok("two").keepAlive());
+    EXPECT_EQ(httpRequest(server.url("/1")), "one");
+    EXPECT_EQ(httpRequest(server.url("/2")), "two");
+    EXPECT_EQ(server.connectionCount(), 2u);
+}
+
+TEST_F(HttpRequestTest, UnreachableOrUnusableAddressesGiveAnEmptyBlock)
+{
+    Text headers = "stale";
+    const std::string refused = "http://127.0.0.1:" + std::to_string(test::unusedLoopbackPort()) + "/";
+    EXPECT_EQ(httpRequest(refused, {}, {}, {}, {}, &headers), "");
+    EXPECT_EQ(headers, "");
+    // Hosts that no resolver could find and ports beyond 16 bits fail
+    // before anything is sent.
+    EXPECT_EQ(httpRequest("http://bad host/"), "");
+    EXPECT_EQ(httpRequest("http://alpha?x=1"), "");
+    EXPECT_EQ(httpRequest(""), "");
+    EXPECT_EQ(httpRequest("http://127.0.0.1:" + std::to_string(server.port() + 65536) + "/"), "");
+    EXPECT_EQ(server.requestCount(), 0u);
+}
+
+TEST_F(HttpRequestTest, StalledServerTimesOutWithWhatArrived)
+{
+    setHttpTimeout(std::chrono::milliseconds(300));
+    server.enqueue(Reply().send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n12345").hang());
+    EXPECT_EQ(httpRequest(server.url("/slow")), "12345");
+
+    server.enqueue(Reply().hang());
+    EXPECT_EQ(httpRequest(server.url("/silent")), "");
+
+    // A pause shorter than the time-out is waited out.
+    server.enqueue(Reply()
+                       .send("HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nabc")
+                       .pause(std::chrono::milliseconds(100))
+                       .send("def"));
+    EXPECT_EQ(httpRequest(server.url("/paused")), "abcdef");
+}
+
+TEST_F(HttpRequestTest, ConnectionClosedMidBodyKeepsThePartReceived)
+{
+    server.enqueue(Reply().send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial"));
+    EXPECT_EQ(httpRequest(server.url("/")), "partial");
+}
+
+TEST_F(HttpRequestTest, PendingEventsAreProcessedWhileWaiting)
+{
+    int calls = 0;
+    setProcessEventsHook([&calls] { ++calls; });
+    server.enqueue(
+        Reply().send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n").pause(std::chrono::milliseconds(200)).send("ok"));
+    EXPECT_EQ(httpRequest(server.url("/")), "ok");
+    // At least one turn per 50 ms of waiting.
+    EXPECT_GE(calls, 3);
+}
+
+TEST_F(HttpRequestTest, BodyIsCutAtTheLimit)
+{
+    std::string huge(httpBodyLimit + 1024 * 1024, 'q');
+    huge[0] = 'A';
+    huge[httpBodyLimit - 1] = 'Z';
+    server.enqueue(Reply::ok(huge));
+    const ByteBlock body = httpRequest(server.url("/huge"));
+    ASSERT_EQ(body.size(), httpBodyLimit);
+    EXPECT_EQ(body.front(), 'A');
+    EXPECT_EQ(body.back(), 'Z');
+}
+
+TEST_F(HttpRequestTest, ProxyFromTheEnvironment)
+{
+    LoopbackServer proxy;
+    proxy.enqueue(Reply::ok("via proxy"));
+    ScopedEnv setting("ZERAVUDEZ_PROXY", proxy.authority().c_str());
+    ScopedEnv bypass("no_proxy", "*");
+
+    EXPECT_EQ(httpRequest("http://www.example.com:8080/s?wd=a%20b"), "via proxy");
+
+    ASSERT_EQ(proxy.requestCount(), 1u);
+    const RecordedRequest r = proxy.requests()[0];
+    EXPECT_EQ(r.requestLine(), "GET http://www.example.com:8080/s?wd=a%20b HTTP/1.1");
+    EXPECT_EQ(r.headerNames(), (Names {"Host", "User-Agent", "Accept", "Referer", "Accept-Language"}));
+    EXPECT_EQ(r.header("Host"), "www.example.com:8080");
+}
+
+TEST_F(HttpRequestTest, ProxyArgumentWinsOverTheEnvironment)
+{
+    LoopbackServer proxy;
+    proxy.enqueue(Reply::ok("argument proxy"));
+    const std::string dead = "127.0.0.1:" + std::to_string(test::unusedLoopbackPort());
+    ScopedEnv setting("ZERAVUDEZ_PROXY", dead.c_str());
+
+    EXPECT_EQ(httpRequest("http://index.example.org/baidu/words.aspx", "POST", proxy.authority(), {}, "kw=x"),
+              "argument proxy");
+
+    const RecordedRequest r = proxy.requests().at(0);
+    EXPECT_EQ(r.requestLine(), "POST http://index.example.org/baidu/words.aspx HTTP/1.1");
+    EXPECT_EQ(r.body, "kw=x");
+}
+
+TEST_F(HttpRequestTest, PictureDownload)
+{
+    const std::string picture("BM\0\0\x36\x00", 6);
+    server.enqueue(Reply::redirect(302, "/real.bmp"));
+    server.enqueue(Reply::ok(picture));
+    EXPECT_EQ(downloadPicture(server.url("/pic.bmp")), picture);
+    EXPECT_EQ(server.requests().at(1).requestLine(), "GET /real.bmp HTTP/1.1");
+
+    // Failures give nothing: an error status, a cut connection, a refusal.
+    server.enqueue(Reply::status(404, "Not Found", "no such picture"));
+    EXPECT_EQ(downloadPicture(server.url("/missing.bmp")), "");
+    server.enqueue(Reply().send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nBM"));
+    EXPECT_EQ(downloadPicture(server.url("/cut.bmp")), "");
+    EXPECT_EQ(downloadPicture("http://127.0.0.1:" + std::to_string(test::unusedLoopbackPort()) + "/x.bmp"), "");
+}
+
+TEST_F(HttpRequestTest, PictureDownloadGoesThroughTheProxy)
+{
+    LoopbackServer proxy;
+    proxy.enqueue(Reply::ok("GIF89a"));
+    ScopedEnv setting("ZERAVUDEZ_PROXY", proxy.authority().c_str());
+
+    EXPECT_EQ(downloadPicture("http://index.example.org/images/1.gif"), "GIF89a");
+    EXPECT_EQ(proxy.requests().at(0).requestLine(), "GET http://index.example.org/images/1.gif HTTP/1.1");
+}
+
+} // namespace
+} // namespace zv
