@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/qt_text.h"
 #include "charts/chart_days.h"
+#include "charts/curve_values.h"
 #include "charts/drawing_surface.h"
 #include "charts/line_chart.h"
 #include "store/store.h"
@@ -11,8 +12,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-
-#include <cmath>
 
 namespace zv {
 
@@ -98,8 +97,7 @@ bool OverviewCurveWindow::drawOverviewCurve()
         if (!store.readInteger("themax", largest))
             largest = 0;
     }
-    const double m = largest;
-    曲线图控件1->setMaximum(static_cast<int>(m - std::fmod(m, 50.0) + 50));
+    曲线图控件1->setMaximum(overviewMaximum(largest));
 
     QDate day = chartToday().addDays(-static_cast<qint64>(selection.overviewPage) * n);
     for (int i = 1; i <= n; ++i) {

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/qt_text.h"
 #include "charts/chart_days.h"
+#include "charts/curve_values.h"
 #include "charts/drawing_surface.h"
 #include "charts/rank_curve_renderer.h"
 #include "store/store.h"
@@ -13,7 +14,6 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <cmath>
 
 namespace zv {
 
@@ -33,16 +33,6 @@ RankCurveSelection& rankCurveSelection()
 {
     static RankCurveSelection selection;
     return selection;
-}
-
-int unrankedValue(int largestRank)
-{
-    double m = largestRank;
-    if (m == 0)
-        m = 100;
-    if (std::fabs(std::fmod(m, 100.0)) > 0.0000001)
-        m += 100;
-    return static_cast<int>(m - std::fmod(m, 100.0));
 }
 
 RankCurveWindow* rankCurveWindow()

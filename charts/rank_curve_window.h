@@ -25,10 +25,6 @@ struct RankCurveSelection
 };
 RankCurveSelection& rankCurveSelection();
 
-// The value drawn for an unranked day: the largest recorded rank M, 100 when M
-// is 0, otherwise raised to a multiple of 100 (37 gives 100, 201 gives 300).
-int unrankedValue(int largestRank);
-
 class RankCurveWindow : public QWidget
 {
     Q_OBJECT
