@@ -1,0 +1,15 @@
+#include "store/store.h"
+
+namespace zv {
+
+Text siteTableName(const Text& address)
+{
+    return replaceAll(replaceAll(address, ".", "_"), "-", "__");
+}
+
+Text siteAddress(const Text& tableName)
+{
+    return replaceAll(replaceAll(tableName, "__", "-"), "_", ".");
+}
+
+} // namespace zv
