@@ -11,56 +11,31 @@ namespace {
 
 constexpr std::string_view schemePrefix = "http://";
 
-bool isLeadByte(char c)
-{
-    return static_cast<unsigned char>(c) >= 0x80;
-}
-
 char lowerAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+// 0-based index of the first whole-character occurrence of needle at or after
+// index `from`; npos when there is none.
+std::size_t findWhole(std::string_view hay, std::string_view needle, std::size_t from)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
-// 0-based index of the first occurrence of needle that starts on a character
-// boundary at or after index `from`; npos when there is none. Boundaries are
-// counted from the start of the text, so a match never begins on a trail byte.
-std::size_t findWhole(std::string_view hay, std::string_view needle, std::size_t from, bool ignoreCase)
-{
-    if (needle.empty())
-        return std::string_view::npos;
-    for (std::size_t i = 0; i < hay.size();) {
-        if (i >= from && hay.size() - i >= needle.size()) {
-            const std::string_view candidate = hay.substr(i, needle.size());
-            if (ignoreCase ? equalsIgnoringAsciiCase(candidate, needle) : candidate == needle)
-                return i;
-        }
-        i += (isLeadByte(hay[i]) && i + 1 < hay.size()) ? 2 : 1;
-    }
-    return std::string_view::npos;
+    const std::size_t position = findText(hay, needle, from + 1);
+    return position == 0 ? std::string_view::npos : position - 1;
 }
 
 // Index where the authority starts: after "http://" when the address begins
 // with it in any letter case, else at the start. Nothing is trimmed.
 std::size_t authorityStart(std::string_view url)
 {
-    return equalsIgnoringAsciiCase(url.substr(0, schemePrefix.size()), schemePrefix) ? schemePrefix.size() : 0;
+    const std::string_view head = url.substr(0, schemePrefix.size());
+    return findText(head, schemePrefix, 1, true) == 1 ? schemePrefix.size() : 0;
 }
 
 std::string_view authorityOf(std::string_view url)
 {
     const std::size_t start = authorityStart(url);
-    const std::size_t slash = findWhole(url, "/", start, false);
+    const std::size_t slash = findWhole(url, "/", start);
     return slash == std::string_view::npos ? url.substr(start) : url.substr(start, slash - start);
 }
 
@@ -136,17 +111,13 @@ int truncateToInt(double value)
 Text urlHost(const Text& url)
 {
     std::string_view authority = authorityOf(url);
-    const std::size_t colon = findWhole(authority, ":", 0, false);
+    const std::size_t colon = findWhole(authority, ":", 0);
     if (colon != std::string_view::npos)
         authority = authority.substr(0, colon);
     Text host(authority);
-    for (std::size_t i = 0; i < host.size();) {
-        if (isLeadByte(host[i]) && i + 1 < host.size()) {
-            i += 2;
-            continue;
-        }
-        host[i] = lowerAscii(host[i]);
-        ++i;
+    for (std::size_t i = 0; i < host.size(); i += charLength(host, i)) {
+        if (charLength(host, i) == 1)
+            host[i] = lowerAscii(host[i]);
     }
     return host;
 }
@@ -154,7 +125,7 @@ Text urlHost(const Text& url)
 int urlPort(const Text& url)
 {
     const std::string_view authority = authorityOf(url);
-    const std::size_t colon = findWhole(authority, ":", 0, false);
+    const std::size_t colon = findWhole(authority, ":", 0);
     if (colon == std::string_view::npos)
         return 80;
     return truncateToInt(leadingDecimal(authority.substr(colon + 1)));
@@ -165,7 +136,7 @@ Text urlPath(const Text& url)
     // The path starts at the first "/" after the start of the authority. (The
     // host is not looked for again in the whole address: a host such as "h" or
     // "http" would be found inside the "http://" prefix and give "//h/x".)
-    const std::size_t slash = findWhole(url, "/", authorityStart(url), false);
+    const std::size_t slash = findWhole(url, "/", authorityStart(url));
     return slash == std::string_view::npos ? Text("/") : url.substr(slash);
 }
 

@@ -67,8 +67,9 @@ INSTANTIATE_TEST_SUITE_P(PortNumbers, UrlSplitTest,
                                            UrlCase {"a:-1e300/", "a", INT_MIN, "/"},
                                            UrlCase {"a:1e999/", "a", INT_MAX, "/"}));
 
-// A byte of 0x80 or above starts a two-byte character; its second byte is
-// never taken for "/" or ":" and never lowered.
+// A byte of 0x81 or above starts a two-byte character; its second byte is
+// never taken for "/" or ":" and never lowered. 0x80 is a character of
+// its own in code page 936.
 INSTANTIATE_TEST_SUITE_P(
     DoubleByteCharacters, UrlSplitTest,
     ::testing::Values(UrlCase {"http://\xD6\xD0\xCE\xC4.cn/\xB0\xA1", "\xD6\xD0\xCE\xC4.cn", 80, "/\xB0\xA1"},
@@ -77,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                                "\xB0"
                                "Ab",
                                80, "/x"},
-                      UrlCase {"http://a\x81/b/c", "a\x81/b", 80, "/c"}, UrlCase {"a\x81:b:7/c", "a\x81:b", 7, "/c"},
+                      UrlCase {"http://a\x81/b/c", "a\x81/b", 80, "/c"}, UrlCase {"http://a\x80/b", "a\x80", 80, "/b"},
+                      UrlCase {"a\x81:b:7/c", "a\x81:b", 7, "/c"},
                       // A lone lead byte at the very end is a character of its own.
                       UrlCase {"http://ab\x81", "ab\x81", 80, "/"}));
 
