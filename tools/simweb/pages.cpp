@@ -1,0 +1,395 @@
+#include "tools/simweb/pages.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <iconv.h>
+
+namespace zv::simweb {
+
+namespace {
+
+constexpr std::array<std::string_view, 20> kSyllables
+    = {"bai", "xin",  "hua", "zhong", "tian", "long", "jia",  "mei", "sheng", "kang",
+       "da",  "feng", "yun", "hai",   "jin",  "an",   "tong", "li",  "ming",  "qi"};
+constexpr std::array<std::string_view, 4> kTopLevels = {".com", ".cn", ".net", ".com.cn"};
+constexpr std::array<std::string_view, 6> kFolders = {"news", "article", "html", "info", "product", "blog"};
+
+std::string upperAscii(std::string s)
+{
+    for (char& c : s) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return s;
+}
+
+std::string pagePath(std::uint64_t h)
+{
+    return "/" + std::string(kFolders[h % kFolders.size()]) + "/" + std::to_string(100 + (h >> 8) % 9000) + ".html";
+}
+
+std::string lineDate(std::uint64_t h, Day day)
+{
+    return dayText(day - static_cast<Day>(h % 40));
+}
+
+std::string head(const std::string& title)
+{
+    return "<!DOCTYPE html>\n<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" "
+           "/>\n<title>"
+        + htmlEscape(title) + "_百度搜索</title>\n</head>\n<body>\n<div id=\"wrapper\">\n";
+}
+
+const char* const kTail = "</div>\n</body>\n</html>\n";
+
+// A domain no site of the world hides in, so that a filler line never
+// counts for a site.
+std::string fillerDomain(const std::vector<std::string>& sites, std::string_view seed, int position)
+{
+    std::string domain;
+    for (int salt = 0; salt < 16; ++salt) {
+        const std::uint64_t h = hashOf({seed, "filler"}, position * 31 + salt);
+        domain = "www." + std::string(kSyllables[h % kSyllables.size()])
+            + std::string(kSyllables[(h >> 8) % kSyllables.size()])
+            + std::string(kSyllables[(h >> 16) % kSyllables.size()])
+            + std::string(kTopLevels[(h >> 24) % kTopLevels.size()]);
+        const bool clashes = std::any_of(sites.begin(), sites.end(), [&](const std::string& site) {
+            return domain.find(site) != std::string::npos;
+        });
+        if (!clashes) {
+            break;
+        }
+    }
+    return domain;
+}
+
+std::string resultBlock(int position, const std::string& url, const std::string& title, const std::string& snippet,
+                        const std::vector<std::string>& lines)
+{
+    std::string out = "<table cellpadding=\"0\" cellspacing=\"0\" class=\"result\" id=\"" + std::to_string(position)
+        + "\"><tr><td class=\"f\">\n<h3 class=\"t\"><a href=\"" + url + "\" target=\"_blank\">" + title
+        + "</a></h3>\n<font size=\"-1\">" + snippet + "<br />";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            out += "\n<div class=\"sitelink\">";
+        }
+        out += "<span class=\"g\">" + lines[i] + "</span>";
+        if (i == 0) {
+            out += " - <a href=\"http://cache.baidu.com/c?id=" + std::to_string(position)
+                + "\" target=\"_blank\" class=\"m\">百度快照</a>";
+        } else {
+            out += "</div>";
+        }
+    }
+    out += "<br /></font>\n</td></tr></table><br />\n";
+    return out;
+}
+
+} // namespace
+
+std::string htmlEscape(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string entryLine(const std::string& site, const RankEntry& entry, Day day, bool secondLine)
+{
+    const std::uint64_t h = hashOf({site, "line"}, entry.position * 2 + (secondLine ? 1 : 0));
+    const std::string date = lineDate(h, day);
+    const bool home = secondLine ? !entry.home : entry.home;
+    const std::string tail = home ? "/ " + date + " " : pagePath(h >> 12) + " " + date + " ";
+    EntryKind kind = entry.kind;
+    if (kind == EntryKind::Capitals && upperAscii(site) == site) {
+        kind = EntryKind::Markup; // no letters to capitalise
+    }
+    switch (kind) {
+    case EntryKind::Page:
+    case EntryKind::Double:
+        return site + tail;
+    case EntryKind::Capitals:
+        return upperAscii(site) + tail;
+    case EntryKind::Markup: {
+        std::size_t cut = site.find('.') + 1;
+        if (cut == 0 || cut >= site.size()) {
+            cut = std::max<std::size_t>(1, site.size() / 2);
+        }
+        return site.substr(0, cut) + "<b>" + site.substr(cut) + "</b>" + tail;
+    }
+    case EntryKind::CutShort:
+        return site.substr(0, site.size() > 3 ? site.size() - 3 : 1) + "... " + date + " ";
+    }
+    return site + tail;
+}
+
+std::string rankPage(const World& world, const std::string& keyword, int offset, int count, Day day)
+{
+    const std::map<int, Placement> placed = world.placements(keyword, day);
+    const std::vector<std::string> sites = world.sites();
+    const std::string kw = htmlEscape(keyword);
+    std::string out = head(keyword);
+    const int first = std::max(0, offset) + 1;
+    const int last = std::min(World::totalResults, std::max(0, offset) + std::clamp(count, 1, 100));
+    if (first > last) {
+        out += "<div class=\"nors\"><p>抱歉，没有找到与“" + kw + "”相关的网页。</p></div>\n";
+        return out + kTail;
+    }
+    out += "<div class=\"nums\">百度为您找到相关结果约" + groupedNumber(World::totalResults * 1250LL) + "个</div>\n";
+    for (int position = first; position <= last; ++position) {
+        const auto it = placed.find(position);
+        if (it != placed.end()) {
+            const Placement& p = it->second;
+            std::vector<std::string> lines {entryLine(p.site, p.entry, day)};
+            if (p.entry.kind == EntryKind::Double) {
+                lines.push_back(entryLine(p.site, p.entry, day, true));
+            }
+            out += resultBlock(position, "http://" + p.site + "/", kw + "_" + htmlEscape(p.site),
+                               "关于" + kw + "的最新资讯，尽在" + htmlEscape(p.site) + "。", lines);
+            continue;
+        }
+        const std::string domain = fillerDomain(sites, keyword, position);
+        const std::uint64_t h = hashOf({keyword, domain}, position);
+        const std::string path = pagePath(h);
+        out += resultBlock(position, "http://" + domain + path, kw + "相关信息 - " + domain,
+                           "本站提供" + kw + "的详细介绍与相关资料。",
+                           {domain + path + " " + lineDate(h >> 20, day) + " "});
+    }
+    out += "<p id=\"page\">";
+    for (int page = 0; page < 8; ++page) {
+        out += "<a href=\"/s?wd=" + kw + "&amp;pn=" + std::to_string(page * 100) + "&amp;rn=100\">"
+            + std::to_string(page + 1) + "</a> ";
+    }
+    out += "</p>\n";
+    return out + kTail;
+}
+
+std::string sitePage(const std::string& site, const std::string& figure, const std::string& query, Day day)
+{
+    std::string out = head(query);
+    out += "<div class=\"nums\">找到相关结果数" + figure + "个</div>\n";
+    for (int position = 1; position <= 5; ++position) {
+        const RankEntry entry {position, position == 1, EntryKind::Page};
+        out += resultBlock(position, "http://" + site + "/", htmlEscape(site) + " 的网页 " + std::to_string(position),
+                           "来自" + htmlEscape(site) + "的网页。", {entryLine(site, entry, day)});
+    }
+    return out + kTail;
+}
+
+std::string domainPage(const std::string& site, const std::string& figure, Day day)
+{
+    std::string out = head("domain:" + site);
+    out += "<div id=\"tool\"><span class=\"nums\" style=\"margin-left:120px\">百度为您找到相关结果" + figure
+        + "个</span></div>\n";
+    for (int position = 1; position <= 5; ++position) {
+        const std::string domain = fillerDomain({site}, site, position);
+        const std::uint64_t h = hashOf({site, domain}, position);
+        out += resultBlock(position, "http://" + domain + pagePath(h), "友情链接 - " + domain,
+                           "推荐网站：" + htmlEscape(site) + "。",
+                           {domain + pagePath(h) + " " + lineDate(h, day) + " "});
+    }
+    return out + kTail;
+}
+
+std::string snapshotPage(const std::string& site, const std::optional<std::string>& snapshot, Day day)
+{
+    std::string out = head("http://" + site);
+    int position = 1;
+    if (snapshot) {
+        out += resultBlock(position++, "http://" + site + "/", htmlEscape(site) + " 首页", "网站首页。",
+                           {"<b>" + site + "</b>/" + *snapshot});
+    } else {
+        out += "<div class=\"nors\"><p>没有找到该URL。您可以直接访问 " + htmlEscape(site) + "</p></div>\n";
+    }
+    for (; position <= 3; ++position) {
+        const std::string domain = fillerDomain({site}, "snapshot:" + site, position);
+        const std::uint64_t h = hashOf({site, domain}, position);
+        out += resultBlock(position, "http://" + domain + "/", domain, "相关网站。",
+                           {"<b>" + domain + "</b>/ " + lineDate(h, day) + " "});
+    }
+    return out + kTail;
+}
+
+std::string picturePath(const std::string& keyword, PictureFormat format, Day day)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string path = "/baidu/pic/";
+    for (unsigned char c : keyword) {
+        path += hex[c >> 4];
+        path += hex[c & 15];
+    }
+    return path + "-" + std::to_string(day) + "." + std::string(formatExtension(format));
+}
+
+bool parsePicturePath(const std::string& path, std::string& keyword, PictureFormat& format, Day& day)
+{
+    static const std::string prefix = "/baidu/pic/";
+    if (!path.starts_with(prefix)) {
+        return false;
+    }
+    const auto dash = path.find('-', prefix.size());
+    const auto dot = path.find('.', prefix.size());
+    if (dash == std::string::npos || dot == std::string::npos || dot < dash) {
+        return false;
+    }
+    const std::string hexText = path.substr(prefix.size(), dash - prefix.size());
+    if (hexText.size() % 2 != 0) {
+        return false;
+    }
+    auto nibble = [](char c) -> int {
+        if (c >= '0' && c <= '9') {
+            return c - '0';
+        }
+        if (c >= 'A' && c <= 'F') {
+            return c - 'A' + 10;
+        }
+        return -1;
+    };
+    std::string decoded;
+    for (std::size_t i = 0; i < hexText.size(); i += 2) {
+        const int hi = nibble(hexText[i]);
+        const int lo = nibble(hexText[i + 1]);
+        if (hi < 0 || lo < 0) {
+            return false;
+        }
+        decoded += static_cast<char>(hi * 16 + lo);
+    }
+    const std::string dayText = path.substr(dash + 1, dot - dash - 1);
+    if (dayText.empty() || dayText.size() > 9
+        || !std::all_of(dayText.begin(), dayText.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    const auto parsedFormat = formatFromExtension(std::string_view(path).substr(dot + 1));
+    if (!parsedFormat) {
+        return false;
+    }
+    keyword = decoded;
+    format = *parsedFormat;
+    day = std::stoi(dayText);
+    return true;
+}
+
+std::string indexAnswerPage(const World& world, const std::string& keyword, Day day)
+{
+    const IndexAnswer answer = world.indexAnswer(keyword);
+    std::string out = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\" />\n<title>关键词指数查询 - "
+        + htmlEscape(keyword) + "</title>\n</head>\n<body>\n";
+    if (answer.throttled) {
+        out += "<div class=\"warn\">您的查询过于频繁，请稍后再试。</div>\n</body>\n</html>\n";
+        return out;
+    }
+    out += "<table class=\"list\" cellspacing=\"0\">\n<tr class=\"head\"><th>关键词</th><th>百度指数</th></tr>\n";
+    int n = 1;
+    for (const IndexRow& row : answer.rows) {
+        const IndexPicture picture = world.indexPicture(row.keyword, day);
+        out += "<tr class=\"item\" id=\"index" + std::to_string(n++) + "\">\n<td><span  ><em>" + htmlEscape(row.cell)
+            + "</em></span></td>\n<td><img src=\"" + picturePath(row.keyword, picture.format, day)
+            + "\" /></td>\n</tr>\n";
+    }
+    out += "</table>\n</body>\n</html>\n";
+    return out;
+}
+
+std::string utf8ToGb(const std::string& utf8)
+{
+    iconv_t cd = iconv_open("GBK", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return utf8;
+    }
+    std::string out;
+    std::string in = utf8;
+    char* inPtr = in.data();
+    std::size_t inLeft = in.size();
+    char buffer[1024];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, sizeof buffer - outLeft);
+        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            // Skip one undecodable or unmappable UTF-8 character.
+            out += '?';
+            std::size_t skip = 1;
+            while (skip < inLeft && (static_cast<unsigned char>(inPtr[skip]) & 0xC0) == 0x80) {
+                ++skip;
+            }
+            inPtr += skip;
+            inLeft -= skip;
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+ServedPage homePageFor(const std::string& host, const HomePage& page)
+{
+    ServedPage served;
+    const bool gbk = page.charset == Charset::Gbk;
+    served.contentType = page.charset == Charset::Utf8Header ? "text/html; charset=utf-8" : "text/html";
+    if (page.html) {
+        served.body = gbk ? utf8ToGb(*page.html) : *page.html;
+        return served;
+    }
+    std::string joined;
+    for (std::size_t i = 0; i < page.keywords.size(); ++i) {
+        joined += (i > 0 ? page.separator : std::string()) + page.keywords[i];
+    }
+    std::string html = "<!DOCTYPE html>\n<html>\n<head>\n";
+    switch (page.charset) {
+    case Charset::Utf8Meta:
+        html += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n";
+        break;
+    case Charset::Utf8MetaCapitals:
+        html += "<meta charset=\"UTF-8\">\n";
+        break;
+    case Charset::Utf8Header:
+        break;
+    case Charset::Gbk:
+        html += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" />\n";
+        break;
+    }
+    html += "<title>" + htmlEscape(host) + " - 首页</title>\n";
+    const std::string close = page.slashClose ? " />" : ">";
+    if (page.contentFirst) {
+        html += "<meta content=\"" + joined + "\" name=\"keywords\"" + close + "\n";
+    } else {
+        html += "<meta name=\"keywords\" content=\"" + joined + "\"" + close + "\n";
+    }
+    html += "<meta name=\"description\" content=\"欢迎访问" + htmlEscape(host) + "\"" + close + "\n";
+    html += "</head>\n<body>\n<h1>" + htmlEscape(host) + "</h1>\n<p>";
+    for (const std::string& keyword : page.keywords) {
+        html += "<a href=\"/tag/" + std::to_string(hashOf({keyword}) % 1000) + ".html\">" + htmlEscape(keyword)
+            + "</a> ";
+    }
+    html += "</p>\n</body>\n</html>\n";
+    served.body = gbk ? utf8ToGb(html) : html;
+    return served;
+}
+
+std::string notFoundPage(const std::string& url)
+{
+    return "<!DOCTYPE html>\n<html>\n<head><title>404 Not Found</title></head>\n<body>\n<h1>Not Found</h1>\n<p>"
+        + htmlEscape(url) + "</p>\n</body>\n</html>\n";
+}
+
+} // namespace zv::simweb

@@ -1,0 +1,49 @@
+#pragma once
+// The pages of the simulated web, as UTF-8 HTML (a home page may be served in
+// code page 936). Their mark-up is what the program's fixed patterns read:
+// result blocks are one <table ... id="position"> each, with the displayed
+// address in <span class="g">; counts stand in "找到相关结果数…个" and
+// "百度为您找到相关结果…个"; index rows are <tr ... id="indexN">.
+
+#include <string>
+
+#include "tools/simweb/world.h"
+
+namespace zv::simweb {
+
+std::string htmlEscape(std::string_view text);
+
+// Result page of a keyword search: positions offset + 1 .. offset + count.
+std::string rankPage(const World& world, const std::string& keyword, int offset, int count, Day day);
+
+// The displayed-address line of a site's entry (the text inside <span class="g">).
+std::string entryLine(const std::string& site, const RankEntry& entry, Day day, bool secondLine = false);
+
+// site: searches; figure is the text between "找到相关结果数" and "个".
+std::string sitePage(const std::string& site, const std::string& figure, const std::string& query, Day day);
+// domain: search; figure between "百度为您找到相关结果" and "个".
+std::string domainPage(const std::string& site, const std::string& figure, Day day);
+// http:// search: the site's result line carries "<b>site</b>/" and the snapshot text.
+std::string snapshotPage(const std::string& site, const std::optional<std::string>& snapshot, Day day);
+
+// Index service answer for keyword and the path of each row's picture.
+std::string indexAnswerPage(const World& world, const std::string& keyword, Day day);
+std::string picturePath(const std::string& keyword, PictureFormat format, Day day);
+// Reads a picture path back into keyword, format and day.
+bool parsePicturePath(const std::string& path, std::string& keyword, PictureFormat& format, Day& day);
+
+struct ServedPage
+{
+    std::string contentType;
+    std::string body;
+};
+
+// A site's home page in the form and code page its HomePage asks for.
+ServedPage homePageFor(const std::string& host, const HomePage& page);
+
+std::string notFoundPage(const std::string& url);
+
+// UTF-8 to code page 936; characters it lacks become "?".
+std::string utf8ToGb(const std::string& utf8);
+
+} // namespace zv::simweb

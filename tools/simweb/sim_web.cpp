@@ -1,0 +1,228 @@
+#include "tools/simweb/sim_web.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "tools/simweb/pages.h"
+#include "tools/simweb/pictures.h"
+
+namespace zv::simweb {
+
+namespace {
+
+std::string lowerAscii(std::string s)
+{
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return s;
+}
+
+// Blanks around a search term mean nothing to the engine.
+std::string trimmed(const std::string& s)
+{
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+int toInt(const std::string& text, int fallback)
+{
+    int value = fallback;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() ? value : fallback;
+}
+
+std::string stripHostPort(std::string host)
+{
+    const auto colon = host.find(':');
+    return lowerAscii(colon == std::string::npos ? host : host.substr(0, colon));
+}
+
+SimResponse html(std::string body, int status = 200)
+{
+    return {status, "text/html; charset=utf-8", std::move(body)};
+}
+
+} // namespace
+
+SplitUrl splitTarget(const std::string& target, const std::string& hostHeader)
+{
+    SplitUrl url;
+    std::string rest = target;
+    if (lowerAscii(rest.substr(0, 7)) == "http://") {
+        rest.erase(0, 7);
+        const auto slash = rest.find_first_of("/?");
+        url.host = stripHostPort(rest.substr(0, slash));
+        rest = slash == std::string::npos ? std::string() : rest.substr(slash);
+    } else {
+        url.host = stripHostPort(hostHeader);
+    }
+    const auto question = rest.find('?');
+    url.path = rest.substr(0, question);
+    if (question != std::string::npos) {
+        url.query = rest.substr(question + 1);
+    }
+    if (url.path.empty()) {
+        url.path.push_back('/');
+    }
+    return url;
+}
+
+std::string percentDecode(std::string_view text)
+{
+    auto nibble = [](char c) -> int {
+        if (c >= '0' && c <= '9') {
+            return c - '0';
+        }
+        if (c >= 'a' && c <= 'f') {
+            return c - 'a' + 10;
+        }
+        if (c >= 'A' && c <= 'F') {
+            return c - 'A' + 10;
+        }
+        return -1;
+    };
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+') {
+            out += ' ';
+        } else if (text[i] == '%' && i + 2 < text.size() && nibble(text[i + 1]) >= 0 && nibble(text[i + 2]) >= 0) {
+            out += static_cast<char>(nibble(text[i + 1]) * 16 + nibble(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::map<std::string, std::string> parseQuery(std::string_view query)
+{
+    std::map<std::string, std::string> out;
+    while (!query.empty()) {
+        const auto amp = query.find('&');
+        const std::string_view pair = query.substr(0, amp);
+        const auto eq = pair.find('=');
+        const std::string key = percentDecode(pair.substr(0, eq));
+        const std::string value = eq == std::string_view::npos ? std::string() : percentDecode(pair.substr(eq + 1));
+        if (!key.empty()) {
+            out.try_emplace(key, value);
+        }
+        if (amp == std::string_view::npos) {
+            break;
+        }
+        query.remove_prefix(amp + 1);
+    }
+    return out;
+}
+
+std::string SimWeb::absoluteUrl(const SimRequest& request)
+{
+    if (lowerAscii(request.target.substr(0, 7)) == "http://") {
+        return request.target;
+    }
+    return "http://" + request.hostHeader + request.target;
+}
+
+SimResponse SimWeb::handle(const SimRequest& request) const
+{
+    const SplitUrl url = splitTarget(request.target, request.hostHeader);
+    const Day day = world_.day();
+    if (url.host == kSearchHost) {
+        if (url.path != "/s") {
+            return html(notFoundPage(absoluteUrl(request)), 404);
+        }
+        return search(parseQuery(url.query), day);
+    }
+    if (url.host == kIndexHost) {
+        return index(request, url, day);
+    }
+    if (url.host.empty()) {
+        return html(notFoundPage(absoluteUrl(request)), 400);
+    }
+    if (url.path != "/" && url.path != "/index.html" && url.path != "/index.htm") {
+        return html(notFoundPage(absoluteUrl(request)), 404);
+    }
+    world_.learnSite(url.host);
+    const ServedPage page = homePageFor(url.host, world_.homePage(url.host));
+    return {200, page.contentType, page.body};
+}
+
+SimResponse SimWeb::search(const std::map<std::string, std::string>& query, Day day) const
+{
+    auto value = [&query](const char* key) {
+        const auto it = query.find(key);
+        return it == query.end() ? std::string() : it->second;
+    };
+    const std::string wd = trimmed(value("wd"));
+    if (wd.empty()) {
+        return html(
+            "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\" /><title>百度一下，你就知道</title></head>\n"
+            "<body><form action=\"/s\"><input name=\"wd\" /></form></body>\n</html>\n");
+    }
+    const std::string lowered = lowerAscii(wd);
+    if (lowered.starts_with("site:")) {
+        const std::string site = lowerAscii(trimmed(wd.substr(5)));
+        world_.learnSite(site);
+        const OverviewTexts figures = world_.overview(site, day);
+        const std::string lm = value("lm");
+        const std::string& figure = lm == "1" ? figures.today
+            : lm == "7"                       ? figures.week
+            : lm == "30"                      ? figures.month
+                                              : figures.indexed;
+        return html(sitePage(site, figure, wd, day));
+    }
+    if (lowered.starts_with("domain:")) {
+        const std::string site = lowerAscii(trimmed(wd.substr(7)));
+        world_.learnSite(site);
+        return html(domainPage(site, world_.overview(site, day).backlinks, day));
+    }
+    if (lowered.starts_with("http://")) {
+        std::string site = lowerAscii(wd.substr(7));
+        while (site.ends_with('/')) {
+            site.pop_back();
+        }
+        world_.learnSite(site);
+        return html(snapshotPage(site, world_.overview(site, day).snapshot, day));
+    }
+    return html(rankPage(world_, wd, toInt(value("pn"), 0), toInt(value("rn"), 10), day));
+}
+
+SimResponse SimWeb::index(const SimRequest& request, const SplitUrl& url, Day day) const
+{
+    if (url.path == "/baidu/words.aspx") {
+        const bool post = lowerAscii(request.method) == "post";
+        const auto form = parseQuery(post ? std::string_view(request.body) : std::string_view(url.query));
+        const auto kw = form.find("kw");
+        if (kw == form.end() || trimmed(kw->second).empty()) {
+            return html(
+                "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\" /><title>关键词指数查询</title></head>\n"
+                "<body><form method=\"post\" action=\"/baidu/words.aspx\"><input name=\"kw\" /></form></body>\n"
+                "</html>\n");
+        }
+        return html(indexAnswerPage(world_, trimmed(kw->second), day));
+    }
+    std::string keyword;
+    PictureFormat format {};
+    Day pictureDay = 0;
+    if (!parsePicturePath(url.path, keyword, format, pictureDay)) {
+        return html(notFoundPage(absoluteUrl(request)), 404);
+    }
+    const IndexPicture picture = world_.indexPicture(keyword, pictureDay);
+    if (picture.format != format) {
+        return html(notFoundPage(absoluteUrl(request)), 404);
+    }
+    std::string bytes = pictureBytes(picture);
+    if (bytes.empty()) {
+        return html(notFoundPage(absoluteUrl(request)), 500);
+    }
+    return {200, std::string(formatContentType(format)), std::move(bytes)};
+}
+
+} // namespace zv::simweb
