@@ -1,0 +1,155 @@
+#include "store/sql_statement.h"
+
+#include <gtest/gtest.h>
+
+namespace zv::sql {
+namespace {
+
+// Every statement form the program sends, with names as they occur.
+class AcceptedStatement : public ::testing::TestWithParam<const char*>
+{
+};
+
+TEST_P(AcceptedStatement, Parses)
+{
+    const ParseOutcome outcome = parseStatement(GetParam());
+    EXPECT_TRUE(outcome.statement.has_value()) << outcome.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ProgramForms, AcceptedStatement,
+    ::testing::Values(
+        "Create TABLE website(web_name varchar(50) PRIMARY KEY)",
+        "Create TABLE web_baiduzhishu(keywords varchar(100) PRIMARY KEY,baiduzhishu memo default 0)",
+        "Create TABLE www_a__b_com (ID Counter PRIMARY KEY,keydate datetime not null default date())",
+        "Create UNIQUE INDEX index1 on www_a__b_com(keydate)", "drop table www_a_com", "DROP TABLE www_a_com_xx",
+        "Create TABLE www_a_com_xx (keydate datetime not null default date() PRIMARY KEY,baidukuaizhao varchar(20) "
+        "default 0,baidushoulu int default 0,baidufanlian int default 0,jinrishoulu int default 0,zuijinyizhou int "
+        "default 0,zuijinyiyue int default 0)",
+        "select * from website", "delete from website where web_name='www_a_com'", "select * from www_a_com",
+        "alter table www_a_com add seo int default 0", "alter table www_a_com drop seo",
+        "alter table www_a_com add  seo  int default 0",
+        "alter table www_a_com add \xE5\x85\xB3\xE9\x94\xAE int default 0",
+        "select * from www_a_com where keydate=date()", "select * from www_a_com_xx order by keydate desc",
+        "select max([seo]) as themax from www_a_com", "select * from www_a_com where keydate like '2010-1-5'",
+        "select * from web_baiduzhishu where keywords='seo'",
+        "UPDATE web_baiduzhishu SET baiduzhishu='0A1B' WHERE keywords = 'seo'", "select * from website;",
+        "DROP INDEX index1 ON www_a_com", "insert into website (web_name) values ('x')"));
+
+// Texts that must not run: names that are not bare identifiers, several
+// statements, comments, and statement forms the program never sends.
+class RejectedStatement : public ::testing::TestWithParam<const char*>
+{
+};
+
+TEST_P(RejectedStatement, Fails)
+{
+    const ParseOutcome outcome = parseStatement(GetParam());
+    EXPECT_FALSE(outcome.statement.has_value());
+    EXPECT_FALSE(outcome.error.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UnsafeOrForeign, RejectedStatement,
+    ::testing::Values("alter table t add bad key int default 0", "alter table t add  int default 0",
+                      "alter table t add a-b int default 0", "alter table t add select int default 0",
+                      "alter table t add 9lives int default 0", "alter table t add seo int default 0; drop table t",
+                      "alter table t add seo int default 0 -- comment", "alter table t add seo int /* c */ default 0",
+                      "alter table t add seo\xEF\xBC\x9B int default 0", // full-width semicolon
+                      "alter table t add \xE3\x80\x80seo int default 0", // ideographic space
+                      "alter table t add [seo] int default 0", "alter table t add rowid int default 0",
+                      "alter table t drop seo; drop table website", "drop table website; drop table x",
+                      "Create TABLE  (ID Counter PRIMARY KEY,keydate datetime not null default date())",
+                      "Create TABLE a.b (ID Counter PRIMARY KEY)", "Create TABLE a:8080 (ID Counter PRIMARY KEY)",
+                      "drop table \"website\"", "drop table [website]", "select * from website where 1=1",
+                      "select max([bad key]) as themax from t", "select max([ seo]) as themax from t",
+                      "select * from t where keydate like '2010-1-5", "select * from t; select * from u",
+                      "PRAGMA writable_schema=1", "ATTACH 'x' AS y", "delete from website where web_name=x", "select 1",
+                      ""));
+
+TEST(StatementReading, SplicedValueStaysInsideItsQuotes)
+{
+    // The registry deletion with an address built to widen the condition.
+    ParseOutcome outcome = parseStatement("delete from website where web_name='x' or '1'='1'");
+    ASSERT_TRUE(outcome.statement.has_value()) << outcome.error;
+    const auto& del = std::get<Delete>(*outcome.statement);
+    ASSERT_TRUE(del.where.has_value());
+    EXPECT_EQ(del.where->column, "web_name");
+    EXPECT_EQ(del.where->op, CompareOp::Equal);
+    EXPECT_EQ(del.where->value.text, "x' or '1'='1");
+
+    outcome = parseStatement("delete from website where web_name='x'; drop table website; --'");
+    ASSERT_TRUE(outcome.statement.has_value()) << outcome.error;
+    EXPECT_EQ(std::get<Delete>(*outcome.statement).where->value.text, "x'; drop table website; --");
+
+    // With two values, the first closes as early as the rest allows, so a
+    // keyword full of quotes stays the keyword.
+    outcome = parseStatement("UPDATE web_baiduzhishu SET baiduzhishu='0A1B' WHERE keywords = 'a' WHERE keywords = 'b'");
+    ASSERT_TRUE(outcome.statement.has_value()) << outcome.error;
+    const auto& up = std::get<Update>(*outcome.statement);
+    ASSERT_EQ(up.assignments.size(), 1u);
+    EXPECT_EQ(up.assignments[0].value.text, "0A1B");
+    EXPECT_EQ(up.where->value.text, "a' WHERE keywords = 'b");
+
+    // A trailing semicolon ends the one statement; nothing may follow it.
+    outcome = parseStatement("select * from web_baiduzhishu where keywords='a';");
+    ASSERT_TRUE(outcome.statement.has_value());
+    EXPECT_EQ(std::get<Select>(*outcome.statement).where->value.text, "a");
+}
+
+TEST(StatementReading, ColumnDefinitionsAndKeywordCase)
+{
+    ParseOutcome outcome = parseStatement(
+        "cReAtE tAbLe t (ID Counter PRIMARY KEY,keydate datetime not null default date(),n varchar(20) default 0)");
+    ASSERT_TRUE(outcome.statement.has_value()) << outcome.error;
+    const auto& ct = std::get<CreateTable>(*outcome.statement);
+    ASSERT_EQ(ct.columns.size(), 3u);
+    EXPECT_EQ(ct.columns[0].type, ColumnType::Counter);
+    EXPECT_TRUE(ct.columns[0].primaryKey);
+    EXPECT_EQ(ct.columns[1].type, ColumnType::DateTime);
+    EXPECT_TRUE(ct.columns[1].notNull);
+    ASSERT_TRUE(ct.columns[1].defaultValue.has_value());
+    EXPECT_EQ(ct.columns[1].defaultValue->kind, Literal::Kind::Today);
+    EXPECT_EQ(ct.columns[2].type, ColumnType::Text);
+    EXPECT_EQ(ct.columns[2].size, 20);
+    EXPECT_EQ(ct.columns[2].defaultValue->kind, Literal::Kind::Integer);
+
+    outcome = parseStatement("alter table t add  seo  int default 0");
+    ASSERT_TRUE(outcome.statement.has_value());
+    EXPECT_EQ(std::get<AlterAddColumn>(*outcome.statement).column.name, "seo");
+
+    outcome = parseStatement("select max([seo]) as themax from t");
+    ASSERT_TRUE(outcome.statement.has_value());
+    const auto& sel = std::get<Select>(*outcome.statement);
+    ASSERT_EQ(sel.items.size(), 1u);
+    EXPECT_EQ(sel.items[0].aggregate, Aggregate::Max);
+    EXPECT_EQ(sel.items[0].column, "seo");
+    EXPECT_EQ(sel.items[0].alias, "themax");
+}
+
+TEST(StatementReading, NameRules)
+{
+    EXPECT_TRUE(isValidName("www_a__b_com"));
+    EXPECT_TRUE(isValidName("_x1"));
+    EXPECT_TRUE(isValidName("\xE5\x85\xB3\xE9\x94\xAE\xE8\xAF\x8D")); // Chinese letters
+    EXPECT_TRUE(isValidName("seo\xE4\xBC\x98\xE5\x8C\x96"));
+    EXPECT_FALSE(isValidName(""));
+    EXPECT_FALSE(isValidName("a b"));
+    EXPECT_FALSE(isValidName("1abc"));
+    EXPECT_FALSE(isValidName("a'b"));
+    EXPECT_FALSE(isValidName("a\xEF\xBC\x87"
+                             "b")); // full-width apostrophe
+    EXPECT_FALSE(isValidName("TABLE"));
+    EXPECT_FALSE(isValidName("Select"));
+    EXPECT_FALSE(isValidName("\xE5\x85")); // cut UTF-8 sequence
+}
+
+TEST(StatementReading, NulCharacterEndsNothing)
+{
+    using namespace std::string_view_literals;
+    EXPECT_FALSE(parseStatement("select * from t\0; drop table t"sv).statement.has_value());
+    EXPECT_FALSE(parseStatement("select * from t where keywords='a\0b'"sv).statement.has_value());
+}
+
+} // namespace
+} // namespace zv::sql
