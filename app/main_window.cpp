@@ -6,6 +6,7 @@
 #include "app/paths.h"
 #include "app/qt_text.h"
 #include "charts/drawing_surface.h"
+#include "queries/rank_search.h"
 #include "store/registry/keyword_registry.h"
 #include "store/registry/site_registry.h"
 #include "web/event_hook.h"
@@ -277,6 +278,7 @@ void MainWindow::wireEvents()
     onEvent(按钮_删除网站, &QPushButton::clicked, deleteSite);
     onEvent(按钮_添加关键词, &QPushButton::clicked, addKeyword);
     onEvent(按钮_删除关键词, &QPushButton::clicked, deleteKeyword);
+    onEvent(按钮_查询排名, &QPushButton::clicked, queryKeywordRanks);
 }
 
 void MainWindow::onMainWindowCreated()

@@ -53,7 +53,7 @@ std::vector<Text> splitHomePageKeywords(const Text& keywordText)
 void importHomePageKeywords(MainWindow& window)
 {
     const Text site = toText(window.组合框_网站列表->currentText());
-    if (site.empty())
+    if (site.empty() || window.isClosing())
         return;
     const ByteBlock body = httpRequest("http://" + site);
     if (window.isClosing())

@@ -95,6 +95,8 @@ void queryKeywordRanks(MainWindow& window)
         window.setStatus(QStringLiteral("请选择网站地址！"));
         return;
     }
+    if (window.isClosing())
+        return; // no new search once the user has closed the window
     window.enterBusyState();
     window.setStatus(QStringLiteral("搜索关键词排名中...."));
 
@@ -137,11 +139,13 @@ void queryKeywordRanks(MainWindow& window)
         }
     }
 
-    if (failedKeywords == 0)
-        window.setStatus(QStringLiteral("搜索完毕...."));
-    else
-        window.setStatus(QStringLiteral("搜索完毕，%1个关键词查询失败！").arg(failedKeywords));
+    const QString finished = failedKeywords == 0 ? QStringLiteral("搜索完毕....")
+                                                 : QStringLiteral("搜索完毕，%1个关键词查询失败！").arg(failedKeywords);
+    window.setStatus(finished);
     saveTodayRanks(window);
+    // Keep the failures in sight unless the recording itself failed.
+    if (failedKeywords != 0 && window.statusText() == QStringLiteral("保存当天排名成功！"))
+        window.setStatus(finished);
     window.leaveBusyState();
 }
 

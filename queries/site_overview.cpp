@@ -87,11 +87,6 @@ void writeOverviewValues(Store& store, const Text& snapshot, const std::array<in
 
 } // namespace
 
-Text overviewTableName(const Text& siteAddress)
-{
-    return siteTableName(siteAddress) + "_xx";
-}
-
 Text overviewAddress(OverviewFigure figure, const Text& site)
 {
     Text term;
@@ -166,6 +161,8 @@ bool querySiteOverview(MainWindow& window)
         return !window.isClosing();
     };
 
+    if (window.isClosing())
+        return false;
     Text page;
     window.标签_百度快照->setText(QStringLiteral("无"));
     if (!fetch(OverviewFigure::Snapshot, page))
@@ -191,8 +188,9 @@ void saveTodayOverview(MainWindow& window)
         window.setStatus(QStringLiteral("网站地址为空,无法保存网站综合信息！"));
         return;
     }
-    const Text table = overviewTableName(site);
-    if (!window.store.executeSql(overviewTableStatement(siteTableName(site))))
+    const Text siteTable = siteTableName(site);
+    const Text table = overviewTableName(siteTable);
+    if (!window.store.executeSql(createOverviewTableSql(siteTable)))
         window.setStatus(QStringLiteral("网站综合信息表创建失败！"));
 
     // The column holds 20 characters; a longer snapshot text is cut rather
@@ -211,8 +209,9 @@ void saveTodayOverview(MainWindow& window)
 bool loadTodayOverview(MainWindow& window)
 {
     const Text site = currentSite(window);
-    window.store.executeSql(overviewTableStatement(siteTableName(site)));
-    window.store.openRecordset(todayRowStatement(overviewTableName(site)), SqlText);
+    const Text siteTable = siteTableName(site);
+    window.store.executeSql(createOverviewTableSql(siteTable));
+    window.store.openRecordset(todayRowStatement(overviewTableName(siteTable)), SqlText);
     if (window.store.recordCount() == 0)
         return true;
 

@@ -36,7 +36,4 @@ Text countText(OverviewFigure figure, const Text& pageText, PatternMatcher& matc
 // A shown figure as recorded: every "," removed, then the leading integer.
 int overviewNumber(const Text& shown);
 
-// The name of a site's overview table.
-Text overviewTableName(const Text& siteAddress);
-
 } // namespace zv

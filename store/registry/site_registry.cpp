@@ -3,6 +3,9 @@
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/qt_text.h"
+#include "queries/home_page_import.h"
+#include "queries/rank_search.h"
+#include "queries/site_overview.h"
 #include "store/registry/keyword_registry.h"
 #include "store/registry/registry_text.h"
 #include "store/store.h"
@@ -96,7 +99,11 @@ void addSite(MainWindow& w)
     // Not a selection: the site-selected sequence does not run.
     w.组合框_网站列表->setEditText(w.编辑框_网站地址->text());
 
+    if (querySiteOverview(w))
+        saveTodayOverview(w);
+    importHomePageKeywords(w);
     loadKeywordList(w);
+    queryKeywordRanks(w);
     w.leaveBusyState();
 }
 
@@ -158,6 +165,10 @@ void onSiteSelected(MainWindow& w)
 {
     w.enterBusyState();
     loadKeywordList(w);
+    // Today's figures from the table, or queried and recorded once a day.
+    if (loadTodayOverview(w) && querySiteOverview(w))
+        saveTodayOverview(w);
+    showTodayRanks(w);
     w.leaveBusyState();
 }
 

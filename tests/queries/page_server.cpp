@@ -1,0 +1,57 @@
+#include "page_server.h"
+
+#include <httplib.h>
+
+namespace zv {
+
+PageServer::PageServer()
+    : m_server(std::make_unique<httplib::Server>())
+{
+    auto answer = [this](const httplib::Request& request, httplib::Response& response) {
+        std::lock_guard lock(m_mutex);
+        m_requests.push_back(request.target);
+        const auto page = m_pages.find(request.target);
+        response.set_content(page == m_pages.end() ? std::string() : page->second, "text/html");
+    };
+    m_server->Get(".*", answer);
+    m_server->Post(".*", answer);
+    m_port = m_server->bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+}
+
+PageServer::~PageServer()
+{
+    m_server->stop();
+    m_thread.join();
+}
+
+std::string PageServer::proxy() const
+{
+    return "127.0.0.1:" + std::to_string(m_port);
+}
+
+void PageServer::setPage(const std::string& url, std::string body)
+{
+    std::lock_guard lock(m_mutex);
+    m_pages[url] = std::move(body);
+}
+
+void PageServer::removePage(const std::string& url)
+{
+    std::lock_guard lock(m_mutex);
+    m_pages.erase(url);
+}
+
+std::vector<std::string> PageServer::requests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+void PageServer::clearRequests()
+{
+    std::lock_guard lock(m_mutex);
+    m_requests.clear();
+}
+
+} // namespace zv

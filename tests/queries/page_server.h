@@ -1,0 +1,45 @@
+#pragma once
+// A stand-in for the outside web in the query tests: an HTTP proxy on
+// 127.0.0.1 that answers each absolute address with the page set for it and
+// every other address with an empty body (what a failed fetch gives), and
+// records the addresses asked for in order.
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace httplib {
+class Server;
+}
+
+namespace zv {
+
+class PageServer
+{
+public:
+    PageServer();
+    ~PageServer();
+    PageServer(const PageServer&) = delete;
+    PageServer& operator=(const PageServer&) = delete;
+
+    // "127.0.0.1:port", the value for ZERAVUDEZ_PROXY.
+    std::string proxy() const;
+
+    void setPage(const std::string& url, std::string body);
+    void removePage(const std::string& url);
+    std::vector<std::string> requests() const;
+    void clearRequests();
+
+private:
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    int m_port = 0;
+    mutable std::mutex m_mutex;
+    std::map<std::string, std::string> m_pages;
+    std::vector<std::string> m_requests;
+};
+
+} // namespace zv
