@@ -920,7 +920,10 @@ struct Store::Impl
             }
             return static_cast<std::size_t>(*p);
         }
-        const std::string name = lowerAscii(gbkToUtf8String(std::get<Text>(field.ref)));
+        const Text& text = std::get<Text>(field.ref);
+        // ASCII names (every fixed column) need no conversion.
+        const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+        const std::string name = lowerAscii(ascii ? text : gbkToUtf8String(text));
         if (auto it = rs.positionByName.find(name); it != rs.positionByName.end()) {
             return it->second;
         }
