@@ -1,0 +1,182 @@
+// Rank search throughput: 20 keywords x 8 result pages fetched from the
+// simulated web on loopback, each page converted to GBK and searched for the
+// site's entries, as the rank search does. The simweb program is started next
+// to this one (build/simweb, or the path in ZV_SIMWEB).
+
+#include "queries/rank_search.h"
+#include "web/codepage.h"
+#include "web/http_request.h"
+#include "web/pattern_matcher.h"
+
+#include <benchmark/benchmark.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kKeywords = 20;
+constexpr int kPages = 8;
+const zv::Text kSite = "www.example.com";
+
+// The simweb process for the whole run.
+class SimulatedWeb
+{
+public:
+    SimulatedWeb()
+    {
+        std::string program;
+        if (const char* path = std::getenv("ZV_SIMWEB"))
+            program = path;
+        else
+            program = (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "simweb").string();
+        int out[2];
+        if (pipe(out) != 0)
+            return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        std::vector<std::string> args {program, "--port", "0"};
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const bool started = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        if (!started) {
+            m_pid = 0;
+            close(out[0]);
+            return;
+        }
+        // simweb prints the port it listens on as the first number of its
+        // first line.
+        std::string line;
+        char c = 0;
+        while (read(out[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        close(out[0]);
+        const auto digits = line.find_first_of("0123456789");
+        if (digits != std::string::npos)
+            m_port = std::atoi(line.c_str() + digits);
+        if (m_port > 0)
+            setenv("ZERAVUDEZ_PROXY", ("127.0.0.1:" + std::to_string(m_port)).c_str(), 1);
+    }
+    ~SimulatedWeb()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool running() const { return m_port > 0; }
+
+private:
+    pid_t m_pid = 0;
+    int m_port = 0;
+};
+
+SimulatedWeb& simulatedWeb()
+{
+    static SimulatedWeb web;
+    return web;
+}
+
+std::vector<zv::Text> keywords()
+{
+    std::vector<zv::Text> list;
+    for (int k = 1; k <= kKeywords; ++k)
+        list.push_back(zv::utf8ToGbkString("网站优化" + std::to_string(k)));
+    return list;
+}
+
+double processCpuSeconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// The whole search: every page fetched, converted and matched.
+void BM_RankSearch(benchmark::State& state)
+{
+    if (!simulatedWeb().running()) {
+        state.SkipWithError("simweb could not be started");
+        return;
+    }
+    const auto list = keywords();
+    zv::PatternMatcher tables;
+    zv::PatternMatcher entries;
+    std::int64_t pages = 0;
+    std::int64_t bytes = 0;
+    const double cpuStart = processCpuSeconds();
+    for (auto _ : state) {
+        for (const zv::Text& keyword : list) {
+            for (int p = 1; p <= kPages; ++p) {
+                const zv::ByteBlock body = zv::httpRequest(zv::rankSearchAddress(keyword, p));
+                bytes += static_cast<std::int64_t>(body.size());
+                benchmark::DoNotOptimize(zv::siteRankEntries(zv::utf8ToGbk(body), kSite, tables, entries));
+                ++pages;
+            }
+        }
+    }
+    state.counters["pages_per_second"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsRate);
+    // CPU of this process (client side only: simweb runs in its own).
+    state.counters["cpu_us_per_page"] = pages ? (processCpuSeconds() - cpuStart) * 1e6 / pages : 0;
+    state.counters["page_bytes"] = benchmark::Counter(pages ? static_cast<double>(bytes) / pages : 0);
+    state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_RankSearch)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The steps of one page on their own, over one page fetched once.
+zv::ByteBlock samplePage()
+{
+    static const zv::ByteBlock page
+        = simulatedWeb().running() ? zv::httpRequest(zv::rankSearchAddress(keywords().front(), 1)) : zv::ByteBlock();
+    return page;
+}
+
+void BM_FetchPage(benchmark::State& state)
+{
+    if (!simulatedWeb().running()) {
+        state.SkipWithError("simweb could not be started");
+        return;
+    }
+    const zv::Text address = zv::rankSearchAddress(keywords().front(), 1);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(zv::httpRequest(address));
+}
+BENCHMARK(BM_FetchPage)->Unit(benchmark::kMicrosecond);
+
+void BM_ConvertPage(benchmark::State& state)
+{
+    const zv::ByteBlock page = samplePage();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(zv::utf8ToGbk(page));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_ConvertPage)->Unit(benchmark::kMicrosecond);
+
+void BM_MatchPage(benchmark::State& state)
+{
+    const zv::Text text = zv::utf8ToGbk(samplePage());
+    zv::PatternMatcher tables;
+    zv::PatternMatcher entries;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(zv::siteRankEntries(text, kSite, tables, entries));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_MatchPage)->Unit(benchmark::kMicrosecond);
+
+} // namespace
