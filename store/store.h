@@ -51,25 +51,44 @@ public:
     Store& operator=(const Store&) = delete;
 
     // Creates an empty database file at path (UTF-8 file-system path), making
-    // its folder when missing. The outcome is not examined by start-up.
+    // its folder when missing. An existing file is left as it is. The outcome
+    // is not examined by start-up.
     static void createDatabaseFile(const std::string& path);
 
+    // Opens an existing database file (never creates one). A file that is not
+    // a database fails here, not at the first statement. A non-empty password
+    // cannot be checked and fails. Another process holding the file is waited
+    // for a few seconds before a statement fails.
     bool connectAccess(const std::string& path, const Text& password = {});
+    // Runs one statement of the forms the program sends; false, silently, on
+    // any error, on a name that is not a bare identifier, or on a second statement.
     bool executeSql(const Text& sql);
+    // Lets the recordset use the open connection; openRecordset fails before.
     bool bindConnection();
+    // Mode 1: source is a statement; mode 2: source is a table name, whose rows
+    // come in primary-key order. The rows are read at once (a static snapshot).
+    // A statement without rows runs and leaves the recordset closed. On failure
+    // the recordset is closed and the store error hook gets the message.
     bool openRecordset(const Text& source, int mode);
     void closeRecordset();
-    int recordCount() const;
+    int recordCount() const; // 0 when nothing is open
     bool moveNext();
     bool moveLast();
+    // A new record whose unwritten columns take their defaults when stored.
     bool addNew();
+    // Stores the new or changed current record; a failure cancels the edit.
     bool update();
-    Text fieldName(int position) const;
+    Text fieldName(int position) const; // "" out of range or when nothing is open
+    // Dates read as "%Y-%m-%d %H:%M:%S", NULL as "". False and "" past the
+    // last record or when nothing is open.
     bool readText(const Field& field, Text& value) const;
+    // Integer columns and computed integers (max(...)) only; NULL gives 0.
+    // Otherwise false, value unchanged.
     bool readInteger(const Field& field, int& value) const;
     bool readDateTime(const Field& field, DateTime& value) const;
+    // "" stores NULL; a text that does not fit the column's type fails.
     bool writeText(const Field& field, const Text& value);
-    bool writeInteger(const Field& field, int value);
+    bool writeInteger(const Field& field, int value); // integer columns only
 
 private:
     struct Impl;
