@@ -140,7 +140,12 @@ bool runJpeg(const Pixels& p, JpegJob* job)
     job->cinfo.input_components = 3;
     job->cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&job->cinfo);
-    jpeg_set_quality(&job->cinfo, 92, TRUE);
+    jpeg_set_quality(&job->cinfo, 95, TRUE);
+    // Full-resolution colour keeps thin digits their colour.
+    for (int c = 0; c < job->cinfo.num_components; ++c) {
+        job->cinfo.comp_info[c].h_samp_factor = 1;
+        job->cinfo.comp_info[c].v_samp_factor = 1;
+    }
     jpeg_start_compress(&job->cinfo, TRUE);
     while (job->cinfo.next_scanline < job->cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(p.at(0, static_cast<int>(job->cinfo.next_scanline)));

@@ -187,7 +187,7 @@ ProxyServer::~ProxyServer()
 bool ProxyServer::setLogFile(const std::string& path)
 {
     const std::lock_guard lock(impl_->logMutex);
-    impl_->logFile.open(path, std::ios::app);
+    impl_->logFile.open(path, std::ios::trunc);
     return impl_->logFile.is_open();
 }
 

@@ -19,7 +19,7 @@ public:
     ProxyServer(const ProxyServer&) = delete;
     ProxyServer& operator=(const ProxyServer&) = delete;
 
-    // Appends to path; false when it cannot be opened.
+    // Starts path afresh; false when it cannot be opened.
     bool setLogFile(const std::string& path);
 
     // Binds 127.0.0.1:port (0 picks a free port) and serves on a thread of

@@ -318,7 +318,8 @@ std::unique_ptr<World> World::fromScenarioText(const std::string& jsonText, cons
             }
             world->fixedDay_ = day;
         }
-        for (const auto& [host, spec] : doc.value("sites", json::object()).items()) {
+        const json sites = doc.value("sites", json::object());
+        for (const auto& [host, spec] : sites.items()) {
             Scenario::Site site;
             if (spec.contains("overview")) {
                 site.overview = spec.at("overview");
@@ -371,7 +372,8 @@ std::unique_ptr<World> World::fromScenarioText(const std::string& jsonText, cons
         }
         const json index = doc.value("index", json::object());
         world->scenario_->throttled = index.value("throttled", false);
-        for (const auto& [keyword, spec] : index.value("keywords", json::object()).items()) {
+        const json keywords = index.value("keywords", json::object());
+        for (const auto& [keyword, spec] : keywords.items()) {
             Scenario::Keyword k;
             if (spec.contains("value")) {
                 k.value = spec.at("value").get<int>();

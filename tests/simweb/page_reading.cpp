@@ -1,0 +1,136 @@
+#include "tests/simweb/page_reading.h"
+
+#include "web/codepage.h"
+#include "web/pattern_matcher.h"
+
+namespace zv::test {
+
+namespace {
+const char* const kResultBlock = "<table.*?id=\"(.*?)\"[\\s\\S]*?</table>";
+} // namespace
+
+Text gbk(const char* utf8)
+{
+    return utf8ToGbkString(utf8);
+}
+
+std::string rankAddress(const Text& keyword, int page)
+{
+    return "http://www.baidu.com/s?wd=" + urlEncode(keyword, true, true) + "&pn=" + std::to_string((page - 1) * 100)
+        + "&rn=100&ie=utf-8";
+}
+
+std::string overviewAddress(const std::string& term)
+{
+    return "http://www.baidu.com/s?wd=" + term;
+}
+
+Text readRanks(const std::vector<ByteBlock>& pages, const Text& site)
+{
+    Text column;
+    PatternMatcher blocks;
+    PatternMatcher entries;
+    for (const ByteBlock& body : pages) {
+        blocks.execute(gbk(kResultBlock), utf8ToGbk(body));
+        for (int n = 1; n <= blocks.matchCount(); ++n) {
+            entries.execute(gbk("<span class=.g.>.*?</span>"), blocks.matchText(n));
+            for (int e = 1; e <= entries.matchCount(); ++e) {
+                const Text line = entries.matchText(e);
+                if (!containsText(line, site)) {
+                    continue;
+                }
+                column += blocks.subMatchText(n, 1) + (containsText(line, site + "/ ") ? ". " : " ");
+                break;
+            }
+        }
+    }
+    return column;
+}
+
+Text readIndexedCount(const ByteBlock& page)
+{
+    PatternMatcher m;
+    m.execute(gbk("找到相关结果数(.*?)个"), utf8ToGbk(page));
+    return m.subMatchText(1, 1);
+}
+
+Text readBacklinks(const ByteBlock& page)
+{
+    PatternMatcher m;
+    m.execute(gbk("<span class=.nums.*?百度为您找到相关结果(.*?)个</span>"), utf8ToGbk(page));
+    return replaceAll(m.subMatchText(1, 1), gbk("约"), "");
+}
+
+Text readSnapshot(const ByteBlock& page, const Text& site)
+{
+    PatternMatcher blocks;
+    PatternMatcher entries;
+    blocks.execute(gbk(kResultBlock), utf8ToGbk(page));
+    for (int n = 1; n <= blocks.matchCount(); ++n) {
+        entries.execute(gbk("<span class=.g.>.*?</b>/(.*?)</span>"), blocks.matchText(n));
+        for (int e = 1; e <= entries.matchCount(); ++e) {
+            if (containsText(entries.matchText(e), site)) {
+                return entries.subMatchText(e, 1);
+            }
+        }
+    }
+    return gbk("无");
+}
+
+int recordedFigure(const Text& shown)
+{
+    return leadingInteger(replaceAll(shown, ",", ""));
+}
+
+Text readIndexPictureAddress(const ByteBlock& page, const Text& keyword, const std::string& host)
+{
+    PatternMatcher rows;
+    PatternMatcher cells;
+    const Text text = utf8ToGbk(page);
+    rows.execute(gbk("<tr .*?id=.index[\\s\\S]*?</tr>"), text);
+    for (int n = 1; n <= rows.matchCount(); ++n) {
+        const Text row = rows.matchText(n);
+        cells.execute(gbk("<span  ><em>(.*?)</em></span>"), row);
+        if (cells.subMatchText(1, 1) == keyword) {
+            rows.execute(gbk("<img src=.(.*?). />"), row);
+            return "http://" + host + rows.subMatchText(1, 1);
+        }
+    }
+    return {};
+}
+
+bool saysTooFrequent(const ByteBlock& page)
+{
+    return containsText(utf8ToGbk(page), gbk("过于频繁"));
+}
+
+std::vector<Text> readMetaKeywords(const ByteBlock& body)
+{
+    Text page = body.substr(0, body.find('\0'));
+    PatternMatcher m;
+    m.execute(gbk("<meta.*?charset=.*?>"), page);
+    for (int n = 1; n <= m.matchCount(); ++n) {
+        if (containsText(m.matchText(n), "utf-8", true)) {
+            page = utf8ToGbk(body);
+            break;
+        }
+    }
+    m.execute(gbk("<meta.*?keywords.*?content=(.*?)>"), page);
+    if (m.matchCount() == 0) {
+        m.execute(gbk("<meta.*?content=(.*?)keywords.*?>"), page);
+    }
+    Text keywords = trimBlanks(m.subMatchText(1, 1));
+    for (const char* removed : {"\"", "'", "/", "name="}) {
+        keywords = replaceAll(keywords, removed, "");
+    }
+    std::vector<Text> pieces = splitText(keywords, ",");
+    for (const char* separator : {",", "_", "，", "|", " "}) {
+        if (containsText(keywords, gbk(separator))) {
+            pieces = splitText(keywords, gbk(separator));
+            break;
+        }
+    }
+    return pieces;
+}
+
+} // namespace zv::test
