@@ -6,6 +6,9 @@
 #include "app/paths.h"
 #include "app/qt_text.h"
 #include "charts/drawing_surface.h"
+#include "charts/overview_curve_window.h"
+#include "charts/rank_curve_window.h"
+#include "charts/site_history_window.h"
 #include "queries/rank_search.h"
 #include "store/registry/keyword_registry.h"
 #include "store/registry/site_registry.h"
@@ -279,6 +282,11 @@ void MainWindow::wireEvents()
     onEvent(按钮_添加关键词, &QPushButton::clicked, addKeyword);
     onEvent(按钮_删除关键词, &QPushButton::clicked, deleteKeyword);
     onEvent(按钮_查询排名, &QPushButton::clicked, queryKeywordRanks);
+    onEvent(标签_百度快照, &ValueLabel::clicked, openSiteHistory);
+    onEvent(标签_总收录, &ValueLabel::clicked, openTotalIndexedCurve);
+    onEvent(标签_百度反链, &ValueLabel::clicked, openBacklinkCurve);
+    onEvent(标签_今日收录, &ValueLabel::clicked, openIndexedTodayCurve);
+    onEvent(超级列表框_关键词排名, &QTreeWidget::itemActivated, openRankCurve);
 }
 
 void MainWindow::onMainWindowCreated()

@@ -8,6 +8,7 @@
 #include "charts/rank_curve_renderer.h"
 #include "store/store.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
@@ -80,6 +81,15 @@ RankCurveWindow::RankCurveWindow(MainWindow& mainWindow)
     connect(按钮_后30天, &QPushButton::clicked, this, &RankCurveWindow::showLaterDays);
 
     drawRankCurve();
+}
+
+// A closed window is gone for the next activation even before its deferred
+// deletion has run.
+void RankCurveWindow::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted() && openWindow() == this)
+        openWindow() = nullptr;
 }
 
 void RankCurveWindow::clearCurve()

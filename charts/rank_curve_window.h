@@ -48,6 +48,9 @@ public:
     // Blanks the surface (frame and curve gone).
     void clearCurve();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     MainWindow& m_main;
 };

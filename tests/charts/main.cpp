@@ -1,5 +1,10 @@
 #include <QApplication>
 
+#ifdef ZV_CHARTS_TESTS_WITH_APP
+#include "app/home_page.h"
+#include "app/message_box.h"
+#endif
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
@@ -9,5 +14,10 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+#ifdef ZV_CHARTS_TESTS_WITH_APP
+    // No real box and no browser ever opens from a test.
+    zv::setScriptedMessageBoxes(true);
+    zv::setUrlOpener([](const QUrl&) {});
+#endif
     return RUN_ALL_TESTS();
 }
