@@ -9,6 +9,7 @@
 #include "charts/overview_curve_window.h"
 #include "charts/rank_curve_window.h"
 #include "charts/site_history_window.h"
+#include "queries/keyword_index.h"
 #include "queries/rank_search.h"
 #include "store/registry/keyword_registry.h"
 #include "store/registry/site_registry.h"
@@ -287,6 +288,7 @@ void MainWindow::wireEvents()
     onEvent(标签_百度反链, &ValueLabel::clicked, openBacklinkCurve);
     onEvent(标签_今日收录, &ValueLabel::clicked, openIndexedTodayCurve);
     onEvent(超级列表框_关键词排名, &QTreeWidget::itemActivated, openRankCurve);
+    onEvent(按钮_查询百度指数, &QPushButton::clicked, onIndexButtonClicked);
 }
 
 void MainWindow::onMainWindowCreated()

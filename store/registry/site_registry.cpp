@@ -4,6 +4,7 @@
 #include "app/message_box.h"
 #include "app/qt_text.h"
 #include "queries/home_page_import.h"
+#include "queries/keyword_index.h"
 #include "queries/rank_search.h"
 #include "queries/site_overview.h"
 #include "store/registry/keyword_registry.h"
@@ -103,6 +104,7 @@ void addSite(MainWindow& w)
         saveTodayOverview(w);
     importHomePageKeywords(w);
     loadKeywordList(w);
+    onIndexButtonClicked(w);
     queryKeywordRanks(w);
     w.leaveBusyState();
 }
@@ -168,6 +170,7 @@ void onSiteSelected(MainWindow& w)
     // Today's figures from the table, or queried and recorded once a day.
     if (loadTodayOverview(w) && querySiteOverview(w))
         saveTodayOverview(w);
+    loadKeywordIndexes(w);
     showTodayRanks(w);
     w.leaveBusyState();
 }
