@@ -9,6 +9,7 @@
 #include "queries/rank_search.h"
 #include "queries/site_overview.h"
 #include "store/registry/keyword_registry.h"
+#include "store/registry/site_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
 
@@ -296,6 +297,16 @@ TEST_F(QueryRoutines, OverviewWithEveryFetchFailedIsNotRecorded)
     EXPECT_EQ(window().statusText(), q("网站综合信息查询失败！"));
     EXPECT_EQ(window().标签_百度快照->text(), q("无"));
     EXPECT_EQ(m_server.requests().size(), 6u);
+
+    // Selecting the site records no overview row, so the next selection asks
+    // the engine again.
+    const Text table = siteTableName(kSite) + "_xx";
+    for (int selection = 1; selection <= 2; ++selection) {
+        m_server.clearRequests();
+        onSiteSelected(window());
+        EXPECT_EQ(m_server.requests().size(), 6u);
+        EXPECT_TRUE(rows(table).empty());
+    }
 }
 
 } // namespace
