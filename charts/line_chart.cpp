@@ -25,17 +25,22 @@ LineChart::LineChart(QWidget* parent)
     setChart(m_chart);
     setFrameShape(QFrame::NoFrame);
     setRenderHint(QPainter::Antialiasing);
+    setBackgroundBrush(Qt::white);
     m_chart->legend()->hide();
     m_chart->setBackgroundBrush(Qt::white);
     m_chart->setBackgroundPen(Qt::NoPen);
     m_chart->setBackgroundRoundness(0);
     m_chart->setDropShadowEnabled(false);
+    m_chart->setMargins(QMargins(4, 4, 4, 4));
 
     m_series->setPointsVisible(true);
     m_chart->addSeries(m_series);
 
     m_axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     m_axisX->setGridLineVisible(false);
+    // Thirty day labels do not fit side by side; slanted they stay whole.
+    m_axisX->setLabelsAngle(-45);
+    m_axisX->setTruncateLabels(false);
     m_axisY->setLabelFormat(QStringLiteral("%d"));
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
