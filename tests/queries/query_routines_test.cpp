@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -234,6 +235,19 @@ TEST_F(QueryRoutines, FailedFetchIsNotRecordedAsNotRanked)
     EXPECT_EQ(m_server.requests().size(), 5u);
     const auto row = todayRow(siteTableName(kSite));
     EXPECT_EQ((std::vector<Text> {row[2], row[3], row[4]}), (std::vector<Text> {"6", "8", "150"}));
+}
+
+TEST_F(QueryRoutines, ClosingTheWindowStopsTheSearchWithoutRecording)
+{
+    createSite({"alpha", "beta"});
+    m_server.setPage(rankAddress("alpha", 1), resultPage({{1, "www.example.com/"}}));
+    m_server.setPage(rankAddress("beta", 1), resultPage({{2, "www.example.com/"}}));
+    // The close arrives while the first keyword is being fetched.
+    QTimer::singleShot(0, &window(), [this] { window().close(); });
+    window().runOperation(queryKeywordRanks);
+    EXPECT_TRUE(window().isClosing());
+    EXPECT_EQ(m_server.requests().size(), 1u);
+    EXPECT_TRUE(todayRow(siteTableName(kSite)).empty());
 }
 
 TEST_F(QueryRoutines, OverviewShownRecordedAndReloaded)
