@@ -45,12 +45,9 @@ TEST_P(FindTextTest, FindsOnCharacterBoundariesOnly)
 
 INSTANTIATE_TEST_SUITE_P(Cases, FindTextTest,
                          testing::Values(FindCase {"plain", "abcabc", "ca", 1, false, 3},
-                                         FindCase {"notFound", "abc", "d", 1, false, 0},
                                          FindCase {"emptyNeedle", "abc", "", 1, false, 0},
-                                         FindCase {"emptyHay", "", "a", 1, false, 0},
                                          FindCase {"pipeTrail", kTrailPipe + "|", "|", 1, false, 3},
                                          FindCase {"backslashTrail", kTrailBackslash + "x\\", "\\", 1, false, 4},
-                                         FindCase {"underscoreTrail", kTrailUnderscore, "_", 1, false, 0},
                                          FindCase {"letterTrail", kTrailUpperA + "A", "A", 1, false, 3},
                                          FindCase {"caseFolded", "xABc", "abC", 1, true, 2},
                                          FindCase {"caseKept", "xABc", "abC", 1, false, 0},
@@ -60,38 +57,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, FindTextTest,
                                          // A needle ending in a lone lead byte must not match half a character.
                                          FindCase {"loneLeadNeedle", "a" + kZhong, "a\xD6", 1, false, 0},
                                          FindCase {"startSkips", "aXa", "a", 2, false, 3},
-                                         FindCase {"startInsideCharacter", kZhong + "a" + kZhong, kZhong, 2, false, 4},
-                                         FindCase {"startPastEnd", "abc", "a", 9, false, 0}),
+                                         FindCase {"startInsideCharacter", kZhong + "a" + kZhong, kZhong, 2, false, 4}),
                          [](const testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
 
-struct ReplaceCase
+TEST(ReplaceAllTest, ReplacesWholeCharactersLeftToRight)
 {
-    const char* name;
-    Text s;
-    Text from;
-    Text to;
-    Text expected;
-};
-
-class ReplaceAllTest : public testing::TestWithParam<ReplaceCase>
-{
-};
-
-TEST_P(ReplaceAllTest, ReplacesWholeCharacters)
-{
-    const ReplaceCase& c = GetParam();
-    EXPECT_EQ(replaceAll(c.s, c.from, c.to), c.expected);
+    EXPECT_EQ(replaceAll(kTrailPipe + "|a|" + kTrailPipe, "|", ","), kTrailPipe + ",a," + kTrailPipe);
+    EXPECT_EQ(replaceAll("aaa", "aa", "b"), "ba");
+    EXPECT_EQ(replaceAll(kZhong + kWen + kZhong, kZhong, ""), kWen);
+    EXPECT_EQ(replaceAll("abc", "", "x"), "abc");
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ReplaceAllTest,
-    testing::Values(ReplaceCase {"every", "a|b|c", "|", "-", "a-b-c"},
-                    ReplaceCase {"trailKept", kTrailPipe + "|" + kTrailPipe, "|", ",", kTrailPipe + "," + kTrailPipe},
-                    ReplaceCase {"nonOverlapping", "aaa", "aa", "b", "ba"},
-                    ReplaceCase {"removal", kZhong + kWen + kZhong, kZhong, "", kWen},
-                    ReplaceCase {"emptyFrom", "abc", "", "x", "abc"}, ReplaceCase {"growing", "ab", "b", "bbb", "abbb"},
-                    ReplaceCase {"quotes", "\"a'/b\"", "\"", "", "a'/b"}),
-    [](const testing::TestParamInfo<ReplaceCase>& info) { return std::string(info.param.name); });
 
 struct SplitCase
 {
@@ -118,7 +93,6 @@ INSTANTIATE_TEST_SUITE_P(
                     SplitCase {"leadingSeparator", ",a", ",", {"", "a"}},
                     SplitCase {"doubledSeparator", "a,,b", ",", {"a", "", "b"}},
                     SplitCase {"trailingSeparator", "a,", ",", {"a"}}, SplitCase {"onlySeparator", ",", ",", {""}},
-                    SplitCase {"blankPieceKept", "a, b ", ",", {"a", " b "}},
                     SplitCase {"trailByteNotASeparator", kTrailUnderscore + "_x", "_", {kTrailUnderscore, "x"}},
                     SplitCase {"pipeTrail", kTrailPipe + "|" + kTrailPipe, "|", {kTrailPipe, kTrailPipe}},
                     SplitCase {"fullWidthComma", kZhong + kFullWidthComma + kWen, kFullWidthComma, {kZhong, kWen}},
@@ -129,9 +103,7 @@ TEST(TrimBlanksTest, RemovesAsciiAndFullWidthBlanksAtBothEnds)
 {
     EXPECT_EQ(trimBlanks("  a b  "), "a b");
     EXPECT_EQ(trimBlanks(kFullWidthBlank + " " + kZhong + kFullWidthBlank + " "), kZhong);
-    EXPECT_EQ(trimBlanks("   "), "");
-    EXPECT_EQ(trimBlanks(kFullWidthBlank), "");
-    EXPECT_EQ(trimBlanks(""), "");
+    EXPECT_EQ(trimBlanks(kFullWidthBlank + "  "), "");
     EXPECT_EQ(trimBlanks("\tx\t"), "\tx\t");
     // 啊 (B0 A1) then a full-width blank: the A1 A1 at the end is the blank.
     EXPECT_EQ(trimBlanks("\xB0\xA1\xA1\xA1"), "\xB0\xA1");
@@ -158,42 +130,28 @@ TEST_P(LeadingIntegerTest, ReadsTheLeadingNumber)
 INSTANTIATE_TEST_SUITE_P(Cases, LeadingIntegerTest,
                          testing::Values(IntegerCase {"plain", "123abc", 123}, IntegerCase {"rankText", "3. 17 ", 3},
                                          IntegerCase {"notFound", "300\xC3\xFB\xD2\xD4\xBA\xF3 :(", 300},
-                                         IntegerCase {"blanksAndSign", "  -45", -45}, IntegerCase {"plusSign", "+7", 7},
-                                         IntegerCase {"noDigits", "abc", 0}, IntegerCase {"empty", "", 0},
-                                         IntegerCase {"signAlone", "- 5", 0},
+                                         IntegerCase {"blanksAndSign", "  -45", -45},
+                                         IntegerCase {"noDigits", "abc", 0}, IntegerCase {"signAlone", "- 5", 0},
                                          IntegerCase {"fullWidthDigits", "\xA3\xB1\xA3\xB2", 12},
                                          IntegerCase {"mixedDigits",
                                                       "1\xA3\xB2"
                                                       "3",
                                                       123},
                                          IntegerCase {"fullWidthBlank", kFullWidthBlank + " 8", 8},
-                                         IntegerCase {"max", "2147483647", INT_MAX},
                                          IntegerCase {"overflow", "2147483648", INT_MAX},
-                                         IntegerCase {"min", "-2147483648", INT_MIN},
                                          IntegerCase {"underflow", "-99999999999999999999", INT_MIN}),
                          [](const testing::TestParamInfo<IntegerCase>& info) { return std::string(info.param.name); });
 
-TEST(BoundaryConversionTest, RoundTripsAndReplacesMalformedInput)
+TEST(BoundaryConversionTest, RoundTripsAndReplacesWhatCannotConvert)
 {
-    EXPECT_EQ(gbkToUtf8String(kZhong + "a" + kWen),
-              "\xE4\xB8\xAD"
-              "a\xE6\x96\x87");
-    EXPECT_EQ(utf8ToGbkString("\xE4\xB8\xAD"
-                              "a\xE6\x96\x87"),
-              kZhong + "a" + kWen);
-    // Hangul has no place in code page 936.
-    EXPECT_EQ(utf8ToGbkString("x\xEA\xB0\x80y"), "x?y");
-    // A malformed byte is replaced and the rest still converts.
-    EXPECT_EQ(utf8ToGbkString("a\xFF"
-                              "\xE4\xB8\xAD"),
-              "a?" + kZhong);
-    const std::string utf8 = gbkToUtf8String("a\x81");
-    EXPECT_EQ(utf8.substr(0, 1), "a");
-    EXPECT_GT(utf8.size(), 1U);
+    const std::string utf8 = "\xE4\xB8\xAD"
+                             "a";
+    EXPECT_EQ(gbkToUtf8String(kZhong + "a"), utf8);
+    EXPECT_EQ(utf8ToGbkString(utf8), kZhong + "a");
+    // Hangul has no place in code page 936; a malformed byte is replaced too.
+    EXPECT_EQ(utf8ToGbkString("x\xEA\xB0\x80y\xFF" + utf8), "x?y?" + kZhong + "a");
     // NUL bytes are data here, not terminators.
     EXPECT_EQ(gbkToUtf8String(std::string("a\0b", 3)), std::string("a\0b", 3));
-    EXPECT_EQ(gbkToUtf8String(""), "");
-    EXPECT_EQ(utf8ToGbkString(""), "");
 }
 
 } // namespace

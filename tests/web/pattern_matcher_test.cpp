@@ -59,11 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase {"anyCharacterClassCrossesLines", "<a>[\\s\\S]*?</a>", "<a>x\n</a>", false, false, {"<a>x\n</a>"}},
         DialectCase {"dotMatchesCarriageReturn", "a.b", "a\rb", false, false, {"a\rb"}},
         DialectCase {"whiteSpaceClass", "\\s+", "a \t\r\n\f\vb", false, false, {" \t\r\n\f\v"}},
-        DialectCase {"nonWhiteSpaceClass", "\\S+", "ab\vcd", false, false, {"ab", "cd"}},
         DialectCase {
             "chineseIsOneCharacter", gbk("中.文"), gbk("中x文 中国文"), false, false, {gbk("中x文"), gbk("中国文")}},
         DialectCase {"dotsCountCharacters", "^..$", gbk("中文\nab\na中文"), false, false, {gbk("中文"), "ab"}},
-        DialectCase {"greedyAndLazy", "<b>(.*)</b>", "<b>1</b><b>2</b>", false, false, {"<b>1</b><b>2</b>"}},
         DialectCase {"multiLineAnchors", "^b$", "a\nb\nc", false, false, {"b"}},
         DialectCase {"singleLineAnchors", "^b$", "a\nb\nc", false, true, {}},
         DialectCase {"singleLineDollarAtVeryEnd", "a$", "a\n", false, true, {}},
@@ -103,24 +101,6 @@ TEST(PatternMatcherTest, GroupsOfChineseTextComeBackAsText)
     EXPECT_EQ(matcher.subMatchText(1, 2), "");
     EXPECT_EQ(matcher.subMatchText(1, 0), matcher.matchText(1));
     EXPECT_EQ(matcher.subMatchText(2, 1), "");
-}
-
-TEST(PatternMatcherTest, RankSearchPatternsFindPositionsAndEntries)
-{
-    const Text page = gbk("<table class=\"result\" id=\"3\"><tr><td>\n<h3>标题</h3>\n"
-                          "<span class=\"g\">www.example.com/ 2014-1-1 </span>\n</td></tr></table>\n"
-                          "<table class=\"result\" id=\"17\"><tr><td>\n"
-                          "<span class=\"g\">www.example.com/news/a.html 8K </span>\n</td></tr></table>");
-    PatternMatcher tables;
-    tables.execute("<table.*?id=\"(.*?)\"[\\s\\S]*?</table>", page);
-    ASSERT_EQ(tables.matchCount(), 2);
-    EXPECT_EQ(tables.subMatchText(1, 1), "3");
-    EXPECT_EQ(tables.subMatchText(2, 1), "17");
-
-    PatternMatcher entries;
-    entries.execute("<span class=.g.>.*?</span>", tables.matchText(2));
-    ASSERT_EQ(entries.matchCount(), 1);
-    EXPECT_EQ(entries.matchText(1), "<span class=\"g\">www.example.com/news/a.html 8K </span>");
 }
 
 TEST(PatternMatcherTest, GroupsThatTookNoPartAreEmpty)
@@ -183,13 +163,9 @@ TEST(PatternMatcherTest, ReplaceAllExpandsReferences)
     EXPECT_EQ(matcher.replaceAll("<$1>"), gbk("价<1>元<22>"));
     EXPECT_EQ(matcher.replaceAll("$&$$"), gbk("价1$元22$"));
     EXPECT_EQ(matcher.replaceAll("$2$0"), gbk("价$2$0元$2$0"));
-    EXPECT_EQ(matcher.replaceAll(""), gbk("价元"));
 
     matcher.execute("b", "abc");
     EXPECT_EQ(matcher.replaceAll("[$`|$']"), "a[a|c]c");
-
-    matcher.execute("q", "abc");
-    EXPECT_EQ(matcher.replaceAll("x"), "abc");
 }
 
 TEST(PatternMatcherTest, PageOfHundredResultsIsMatchedCompletely)
@@ -206,6 +182,9 @@ TEST(PatternMatcherTest, PageOfHundredResultsIsMatchedCompletely)
     tables.execute("<table.*?id=\"(.*?)\"[\\s\\S]*?</table>", page);
     ASSERT_EQ(tables.matchCount(), 100);
     EXPECT_EQ(tables.subMatchText(100, 1), "100");
+    PatternMatcher entries;
+    entries.execute("<span class=.g.>.*?</span>", tables.matchText(17));
+    EXPECT_EQ(allMatches(entries), std::vector<Text> {"<span class=\"g\">www.site17.com/ </span>"});
 }
 
 TEST(PatternMatcherTest, SearchThatExceedsTheWorkLimitEndsTheMatchList)
