@@ -35,14 +35,6 @@ TEST(ChartDays, ChineseDayTextHasNoLeadingZeros)
     EXPECT_EQ(chineseDayText(DateTime {2009, 12, 8, 13, 4, 5}), QStringLiteral("2009年12月8日"));
 }
 
-TEST(ChartDays, PinnedTodayAndBackToTheClock)
-{
-    setChartToday(QDate(2009, 12, 8));
-    EXPECT_EQ(chartToday(), QDate(2009, 12, 8));
-    setChartToday(QDate());
-    EXPECT_EQ(chartToday(), QDate::currentDate());
-}
-
 TEST(RankCurveValues, UnrankedValueIsTheLargestRankRaisedToHundreds)
 {
     EXPECT_EQ(unrankedValue(0), 100);

@@ -13,13 +13,6 @@ QRgb at(const DrawingSurface& s, int x, int y)
 constexpr QRgb White = 0xFFFFFF;
 constexpr QRgb Black = 0x000000;
 
-TEST(DrawingSurface, ColourValuesHaveRedInTheLowByte)
-{
-    EXPECT_EQ(colorFromBgr(0x0000FF), QColor(255, 0, 0));
-    EXPECT_EQ(colorFromBgr(0xFF0000), QColor(0, 0, 255));
-    EXPECT_EQ(colorFromBgr(0xFFA8FF), QColor(255, 168, 255));
-}
-
 TEST(DrawingSurface, ImageFollowsTheGeometryEvenWhileHidden)
 {
     DrawingSurface s;
@@ -125,18 +118,6 @@ TEST(DrawingSurface, ClearingRestoresTheTiledBackgroundPicture)
     EXPECT_EQ(at(s, 0, 0), White);
 }
 
-TEST(DrawingSurface, CapturedPictureIsACopy)
-{
-    DrawingSurface s;
-    s.resize(10, 10);
-    s.clear();
-    s.drawLine(0, 0, 5, 0);
-    const QImage captured = s.capturePicture();
-    s.drawLine(0, 9, 5, 9);
-    EXPECT_EQ(captured.pixel(0, 0) & 0xFFFFFFu, Black);
-    EXPECT_EQ(captured.pixel(0, 9) & 0xFFFFFFu, White);
-}
-
 TEST(DrawingSurface, TextIsWrittenBelowAndRightOfItsCorner)
 {
     DrawingSurface s;
@@ -157,18 +138,6 @@ TEST(DrawingSurface, TextIsWrittenBelowAndRightOfItsCorner)
     ASSERT_GT(inked, 0);
     EXPECT_GE(box.left(), 10);
     EXPECT_GE(box.top(), 10);
-}
-
-TEST(DrawingSurface, PicturesAreCopiedUnscaledAndCut)
-{
-    DrawingSurface s;
-    s.resize(80, 22);
-    s.clear();
-    QImage picture(100, 30, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    s.drawPicture(0, 0, picture);
-    EXPECT_EQ(at(s, 79, 21), 0xFF0000u);
-    EXPECT_EQ(s.image().size(), QSize(80, 22));
 }
 
 } // namespace

@@ -105,18 +105,6 @@ TEST(LineChart, ValuesAboveTheMaximumAreDrawnAtTheTopButWrittenInFull)
     EXPECT_EQ(chart.valueText(1), QStringLiteral("3")) << "no decimals";
 }
 
-TEST(LineChart, TipTextReplacesTheValuePlaceholder)
-{
-    LineChart chart;
-    chart.setPointCount(2);
-    chart.setTipFormat(QStringLiteral("${v}"));
-    chart.setCurrentPoint(1);
-    chart.setPointValue(88);
-    EXPECT_EQ(chart.tipText(1), QStringLiteral("88"));
-    chart.setTipFormat(QStringLiteral("值 ${v} 个"));
-    EXPECT_EQ(chart.tipText(0), QStringLiteral("值 0 个"));
-}
-
 TEST(LineChart, EqualLabelsStillGetTheirOwnAxisPlace)
 {
     LineChart chart;

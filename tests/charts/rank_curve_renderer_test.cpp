@@ -106,6 +106,12 @@ TEST_F(RankCurve, FrameLinesAndFaces)
     for (int y : {76, 77, 200, 427})
         EXPECT_EQ(at(1027, y), Black) << y;
     EXPECT_EQ(at(1027, 75), White);
+    // Ticks across the top axis, y 77 to 84, at every point.
+    for (int x : PointX) {
+        EXPECT_EQ(at(x, 77), Black) << x;
+        EXPECT_EQ(at(x, 84), Black) << x;
+        EXPECT_EQ(at(x, 85), White) << x;
+    }
 
     // Top face (50,80) (1020,80) (1027,76) (57,76): white inside, black outline.
     EXPECT_EQ(at(500, 78), White);
@@ -141,18 +147,6 @@ TEST_F(RankCurve, GridTicksWallDiagonalsAndDashes)
         }
         EXPECT_EQ(at(1027, dashY), Black) << "the back edge, no dash beyond";
         EXPECT_EQ(at(1028, dashY), White);
-    }
-}
-
-TEST_F(RankCurve, TicksAcrossTheTopAxis)
-{
-    renderRankCurve(surface, 30, {}, std::vector<int>(30, 10));
-    for (int x : PointX) {
-        EXPECT_EQ(at(x, 77), Black) << x;
-        EXPECT_EQ(at(x, 84), Black) << x;
-        EXPECT_EQ(at(x, 85), White) << x;
-        EXPECT_EQ(at(x, 76), Black) << "the top face outline";
-        EXPECT_EQ(at(x, 86), White) << "empty tick labels write nothing";
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "charts/site_history_window.h"
 
-#include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 
@@ -39,25 +38,6 @@ TEST_F(SiteHistory, ListsRecordedDaysNewestFirst)
     EXPECT_EQ(rowTexts(list, 2), (QStringList {u("2009年12月7日"), u("2009-12-6"), u("125"), u("5"), u("35")}));
     EXPECT_EQ(rowTexts(list, 3), (QStringList {u("2009年12月6日"), u("2009-12-5"), u("120"), u("4"), u("33")}));
     EXPECT_TRUE(shownMessages().isEmpty());
-}
-
-TEST_F(SiteHistory, LayoutIsReadOnly)
-{
-    SiteHistoryWindow window(*main);
-    EXPECT_EQ(window.windowTitle(), u("网站历史查询"));
-    const QTableWidget& list = *window.超级列表框_历史;
-    EXPECT_EQ(list.geometry(), QRect(8, 52, 544, 320));
-    const char* titles[] = {"日期", "百度快照", "百度总收录", "百度当天收录", "百度反链"};
-    const int widths[] = {100, 100, 100, 100, 120};
-    ASSERT_EQ(list.columnCount(), 5);
-    for (int c = 0; c < 5; ++c) {
-        EXPECT_EQ(list.horizontalHeaderItem(c)->text(), u(titles[c]));
-        EXPECT_EQ(list.columnWidth(c), widths[c]);
-    }
-    EXPECT_EQ(list.editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_EQ(list.selectionMode(), QAbstractItemView::SingleSelection);
-    EXPECT_EQ(list.selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_FALSE(list.isSortingEnabled());
 }
 
 TEST_F(SiteHistory, EmptyAddressAndEmptyTable)
