@@ -12,44 +12,6 @@
 
 namespace zv {
 
-Text homePageKeywordText(const ByteBlock& body)
-{
-    PatternMatcher matcher;
-
-    // Taken as GBK up to its first NUL byte unless it declares UTF-8.
-    Text page(body.c_str());
-    matcher.execute("<meta.*?charset=.*?>", page);
-    for (int n = 1; n <= matcher.matchCount(); ++n) {
-        if (containsText(matcher.matchText(n), "utf-8", true)) {
-            page = utf8ToGbk(body);
-            break;
-        }
-    }
-
-    Text keywords;
-    matcher.execute("<meta.*?keywords.*?content=(.*?)>", page);
-    if (matcher.matchCount() != 0) {
-        keywords = matcher.subMatchText(1, 1);
-    } else {
-        matcher.execute("<meta.*?content=(.*?)keywords.*?>", page);
-        keywords = matcher.subMatchText(1, 1);
-    }
-
-    keywords = trimBlanks(keywords);
-    for (const char* removed : {"\"", "'", "/", "name="})
-        keywords = replaceAll(keywords, removed, "");
-    return keywords;
-}
-
-std::vector<Text> splitHomePageKeywords(const Text& keywordText)
-{
-    for (const Text& separator : {Text(","), Text("_"), gbk("，"), Text("|"), Text(" ")}) {
-        if (containsText(keywordText, separator))
-            return splitText(keywordText, separator);
-    }
-    return splitText(keywordText, ",");
-}
-
 void importHomePageKeywords(MainWindow& window)
 {
     const Text site = toText(window.组合框_网站列表->currentText());

@@ -1,0 +1,7 @@
+#pragma once
+// Every fuzz check; a target names one of them.
+
+#include "tests/fuzz/imaging_checks.h"
+#include "tests/fuzz/query_checks.h"
+#include "tests/fuzz/store_checks.h"
+#include "tests/fuzz/web_checks.h"
