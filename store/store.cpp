@@ -1098,6 +1098,10 @@ bool Store::connectAccess(const std::string& path, const Text& password)
             return false;
         }
         sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+        // A double-quoted name that matches no column must be an error, not a
+        // text literal: a missing keyword column has to fail its statement.
+        sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+        sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
         // SQLite opens lazily: reading the schema is what tells a database file
         // from any other file.
         if (sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {

@@ -293,6 +293,15 @@ TEST_F(StoreTest, KeywordNamesAreJudgedByTheStatement)
     EXPECT_EQ(countRows("select * from website"), 1);
 }
 
+TEST_F(StoreTest, AMissingColumnFailsInsteadOfReadingAsText)
+{
+    ASSERT_TRUE(addSite("www.a.com"));
+    ASSERT_TRUE(addDay("www_a_com", "2010-01-01"));
+    EXPECT_FALSE(store.openRecordset("select max([gone]) as themax from www_a_com", 1));
+    EXPECT_FALSE(store.openRecordset("select * from www_a_com where gone=1", 1));
+    EXPECT_EQ(errors.size(), 2u);
+}
+
 TEST_F(StoreTest, ChineseColumnNamesRoundTrip)
 {
     ASSERT_TRUE(addSite("www.a.com"));
