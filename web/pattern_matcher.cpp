@@ -117,8 +117,11 @@ bool PatternMatcher::execute(const Text& pattern, const Text& subject, bool case
     }
     pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_LF);
     // \uXXXX escapes, unset back-references matching nothing and "$" only at
-    // the very end in single-line mode, as the program's patterns expect.
-    std::uint32_t options = PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY;
+    // the very end in single-line mode, as the program's patterns expect. "\C"
+    // (one byte of a character) is refused: it would leave the search in the
+    // middle of a character.
+    std::uint32_t options
+        = PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_BACKSLASH_C;
     if (!caseSensitive)
         options |= PCRE2_CASELESS;
     if (!singleLine)

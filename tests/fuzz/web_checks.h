@@ -91,6 +91,11 @@ inline void checkMatches(const PatternMatcher& matcher, std::string_view subject
     require(count >= 0, "match count is not negative");
     require(matcher.matchText(0).empty() && matcher.matchText(count + 1).empty() && matcher.matchText(-1).empty(),
             "match numbers out of range give empty texts");
+    // Every search after a match starts at least one character further on.
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < subject.size(); i += charLength(subject, i))
+        ++characters;
+    require(static_cast<std::size_t>(count) <= characters + 1, "no more matches than places between characters");
     const int groups = matcher.subMatchCount();
     require(count > 0 || groups == 0, "no groups are counted without a match");
     for (int n = 1; n <= std::min(count, limit); ++n) {
