@@ -217,13 +217,6 @@ int main(int argc, char** argv)
         }
         ::close(portPipe[0]);
         ::setsid();
-        const int devNull = ::open("/dev/null", O_RDWR);
-        if (devNull >= 0) {
-            ::dup2(devNull, 0);
-            ::dup2(devNull, 1);
-            ::dup2(devNull, 2);
-            ::close(devNull);
-        }
     }
 
     // Signals are taken by sigwait below, never by a server thread.
@@ -253,6 +246,15 @@ int main(int argc, char** argv)
     }
     const std::string portLine = std::to_string(port) + "\n";
     if (options.daemon) {
+        // Start-up errors went to the caller's stderr; from here on nothing
+        // holds the caller's output open (CTest waits for it to close).
+        const int devNull = ::open("/dev/null", O_RDWR);
+        if (devNull >= 0) {
+            ::dup2(devNull, 0);
+            ::dup2(devNull, 1);
+            ::dup2(devNull, 2);
+            ::close(devNull);
+        }
         [[maybe_unused]] const ssize_t written = ::write(portPipe[1], portLine.data(), portLine.size());
         ::close(portPipe[1]);
     } else {
