@@ -27,6 +27,10 @@ constexpr std::size_t headerLimit = 256 * 1024;
 // How long one wait for socket activity may last before pending window events
 // get their turn again.
 constexpr int pollMilliseconds = 50;
+// A server that keeps sending a byte now and then resets every per-wait
+// time-out; the whole exchange, redirections included, ends after this many
+// time-outs with what has arrived.
+constexpr int exchangeTimeoutFactor = 10;
 
 std::atomic<long long> timeoutMilliseconds {defaultTimeout.count()};
 
@@ -311,7 +315,7 @@ int onProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off
 // One request and its response on a fresh handle. The multi interface lets
 // the loop below hand control to pending window events before every wait for
 // data, and enforce the receive and send time-outs per wait.
-HopResult runHop(const Hop& hop, const std::string& proxy)
+HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point deadline)
 {
     HopResult result;
     CurlRuntime& runtime = CurlRuntime::instance();
@@ -385,7 +389,7 @@ HopResult runHop(const Hop& hop, const std::string& proxy)
         // that never returns.
         const auto idleSince = progress.connected ? progress.lastActivity : started;
         const auto limit = progress.connected ? timeout : timeout * 2;
-        if (now - idleSince > limit) {
+        if (now - idleSince > limit || now > deadline) {
             timedOut = true;
             break;
         }
@@ -411,8 +415,9 @@ HopResult runHop(const Hop& hop, const std::string& proxy)
 HopResult exchange(Hop hop, const std::string& proxy, const std::vector<std::string>& formHeaders)
 {
     HopResult result;
+    const Clock::time_point deadline = Clock::now() + httpTimeout() * exchangeTimeoutFactor;
     for (int redirects = 0;; ++redirects) {
-        result = runHop(hop, proxy);
+        result = runHop(hop, proxy, deadline);
         const long status = result.status;
         const bool redirected = status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
         if (result.code != CURLE_OK || !redirected || result.redirectUrl.empty() || redirects >= maxRedirects)
@@ -511,7 +516,7 @@ ByteBlock downloadPicture(const Text& url)
             return {};
         hop.verb = "GET";
         HopResult result = exchange(std::move(hop), effectiveProxy({}), {});
-        if (result.code != CURLE_OK || result.cutOff || result.status < 200 || result.status >= 400)
+        if (result.code != CURLE_OK || result.cutOff || result.status < 200 || result.status >= 300)
             return {};
         return std::move(result.body);
     } catch (...) {

@@ -42,12 +42,15 @@ ByteBlock httpRequest(const Text& url, const Text& method = {}, const Text& prox
 
 // A plain GET of a picture address, through the same proxy setting and cookie
 // store as httpRequest. Returns the body, or an empty block when the transfer
-// fails, is cut off, or ends with an HTTP error status.
+// fails, is cut off, or ends with anything but a success status (an error,
+// or a redirection still unfollowed when the limit of redirections is reached).
 ByteBlock downloadPicture(const Text& url);
 
 // Connect, receive and send time-outs of both routines: 18 seconds each. The
-// receive and send time-outs bound every wait for data, not the whole
-// exchange. Tests shorten them; a zero or negative value restores the default.
+// receive and send time-outs bound every wait for data; the whole exchange,
+// redirections included, is bounded by ten times the time-out (a server that
+// drips a byte now and then), and returns what arrived by then. Tests shorten
+// them; a zero or negative value restores the default.
 void setHttpTimeout(std::chrono::milliseconds timeout);
 std::chrono::milliseconds httpTimeout();
 
