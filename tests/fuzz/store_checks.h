@@ -79,10 +79,15 @@ inline void checkStatements(const Text& keyword)
                     "the keyword column is an int defaulting to 0");
         }
     }
+    // The drop statement ends with the keyword, so one ";" after it may end
+    // the statement.
+    std::string dropped = trimSqlBlanks(k);
+    if (!dropped.empty() && dropped.back() == ';')
+        dropped = trimSqlBlanks(std::string_view(dropped).substr(0, dropped.size() - 1));
     const sql::ParseOutcome drop = sql::parseStatement(gbkToUtf8String(dropKeywordColumnSql("site_com", keyword)));
     if (drop.statement) {
         const auto* alter = std::get_if<sql::AlterDropColumn>(&*drop.statement);
-        require(alter != nullptr && alter->table == "site_com" && alter->column == trimSqlBlanks(k),
+        require(alter != nullptr && alter->table == "site_com" && alter->column == dropped,
                 "dropping a keyword drops that column only");
     }
 
