@@ -13,6 +13,7 @@
 #include "queries/rank_search.h"
 #include "store/registry/keyword_registry.h"
 #include "store/registry/site_registry.h"
+#include "store/schema.h"
 #include "web/event_hook.h"
 
 #include <QCloseEvent>
@@ -118,6 +119,10 @@ QComboBox* makeDropDown(QWidget* parent, const char* name, int x, int y, int w, 
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setCompleter(nullptr);
+    // Qt treats finishing an edit (Enter, focus leaving) whose text equals an
+    // item as choosing that item. Typing is not choosing: only a pick from the
+    // list counts.
+    QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, nullptr, nullptr);
     box->setDuplicatesEnabled(true);
     QPalette p = box->palette();
     p.setColor(QPalette::Base, Qt::white);
@@ -146,6 +151,13 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    // QWidget's destructor still closes and hides the window, which sends focus
+    // and selection signals; by then the members here are gone, so no handler
+    // may run any more.
+    m_destroying = true;
+    const QList<QObject*> children = findChildren<QObject*>();
+    for (QObject* child : children)
+        QObject::disconnect(child, nullptr, this, nullptr);
     onMainWindowDestroyed();
 }
 
@@ -161,6 +173,7 @@ void MainWindow::buildControls()
     时钟1 = new QTimer(this);
     时钟1->setObjectName(u("时钟1"));
     时钟1->setSingleShot(true);
+    时钟1->setTimerType(Qt::PreciseTimer);
     时钟1->setInterval(0);
 
     标签_网站地址 = makeLabel(this, "标签_网站地址", "网站地址：", 16, 8, 56, 24);
@@ -309,8 +322,8 @@ void MainWindow::onMainWindowCreated()
     }
     m_databaseOpen = true;
     // Both fail on every run after the first because the tables exist.
-    store.executeSql("Create TABLE website(web_name varchar(50) PRIMARY KEY)");
-    store.executeSql("Create TABLE web_baiduzhishu(keywords varchar(100) PRIMARY KEY,baiduzhishu memo default 0)");
+    store.executeSql(createSiteRegistrySql());
+    store.executeSql(createKeywordIndexTableSql());
     store.bindConnection();
 
     const auto tick
@@ -487,6 +500,8 @@ void MainWindow::keywordSelectionChanged()
 
 void MainWindow::runOperation(void (*routine)(MainWindow&))
 {
+    if (m_destroying)
+        return;
     OperationScope scope(*this);
     routine(*this);
 }

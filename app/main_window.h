@@ -170,6 +170,7 @@ private:
     int m_operationDepth = 0;
     bool m_closeRequested = false;
     bool m_closeFinished = false;
+    bool m_destroying = false;
 };
 
 } // namespace zv

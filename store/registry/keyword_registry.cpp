@@ -4,21 +4,13 @@
 #include "app/message_box.h"
 #include "app/qt_text.h"
 #include "store/registry/registry_text.h"
+#include "store/schema.h"
 #include "store/store.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
 namespace zv {
-
-namespace {
-
-Text addColumnStatement(const Text& table, const Text& keyword)
-{
-    return "alter table " + table + " add " + keyword + " int default 0";
-}
-
-} // namespace
 
 void addKeyword(MainWindow& w)
 {
@@ -34,7 +26,7 @@ void addKeyword(MainWindow& w)
     }
     const Text table = siteTableName(toText(address));
     // Through the recordset, so that a refusal shows the store error box.
-    if (!w.store.openRecordset(addColumnStatement(table, toText(keyword)), SqlText))
+    if (!w.store.openRecordset(addKeywordColumnSql(table, toText(keyword)), SqlText))
         w.setStatus(uiText("添加关键词失败！"));
     else
         w.setStatus(uiText("添加关键词成功！"));
@@ -46,7 +38,7 @@ void addKeywords(MainWindow& w, const std::vector<Text>& keywords)
 {
     const Text table = siteTableName(toText(w.组合框_网站列表->currentText()));
     for (const Text& keyword : keywords) {
-        if (!w.store.openRecordset(addColumnStatement(table, keyword), SqlText))
+        if (!w.store.openRecordset(addKeywordColumnSql(table, keyword), SqlText))
             w.setStatus(uiText("添加关键词失败！"));
         else
             w.setStatus(uiText("添加关键词成功！"));
@@ -70,7 +62,7 @@ void deleteKeyword(MainWindow& w)
                      uiText("删除关键词确认")))
         return;
     const Text table = siteTableName(toText(address));
-    if (!w.store.executeSql("alter table " + table + " drop " + toText(keyword))) {
+    if (!w.store.executeSql(dropKeywordColumnSql(table, toText(keyword)))) {
         w.setStatus(uiText("删除关键词失败！"));
         return;
     }
@@ -88,7 +80,7 @@ void loadKeywordList(MainWindow& w)
         return;
     const Text table = siteTableName(toText(address));
     Store& store = w.store;
-    if (!store.openRecordset("select * from " + table, SqlText)) {
+    if (!store.openRecordset(selectRankTableSql(table), SqlText)) {
         w.setStatus(uiText("关键词数据表打开失败！"));
         return;
     }

@@ -9,6 +9,7 @@
 #include "queries/site_overview.h"
 #include "store/registry/keyword_registry.h"
 #include "store/registry/registry_text.h"
+#include "store/schema.h"
 #include "store/store.h"
 
 #include <QComboBox>
@@ -53,29 +54,25 @@ void addSite(MainWindow& w)
 
     const Text table = siteTableName(address);
     Store& store = w.store;
-    if (!store.executeSql("Create TABLE " + table
-                          + " (ID Counter PRIMARY KEY,keydate datetime not null default date())")) {
+    if (!store.executeSql(createRankTableSql(table))) {
         w.setStatus(uiText("网站地址已经存在！"));
         w.leaveBusyState();
         return;
     }
-    if (!store.executeSql("Create UNIQUE INDEX index1 on " + table + "(keydate)")) {
-        if (!store.executeSql("drop table " + table))
+    if (!store.executeSql(createRankDateIndexSql(table))) {
+        if (!store.executeSql(dropUnindexedRankTableSql(table)))
             w.setStatus(uiText("删除无索引表失败！"));
         else
             w.setStatus(uiText("创建日期索引失败！"));
         w.leaveBusyState();
         return;
     }
-    if (!store.executeSql("Create TABLE " + table
-                          + "_xx (keydate datetime not null default date() PRIMARY KEY,baidukuaizhao varchar(20) "
-                            "default 0,baidushoulu int default 0,baidufanlian int default 0,jinrishoulu int default "
-                            "0,zuijinyizhou int default 0,zuijinyiyue int default 0)")) {
+    if (!store.executeSql(createOverviewTableSql(table))) {
         w.setStatus(uiText("网站综合信息表创建失败！"));
         w.leaveBusyState();
         return;
     }
-    if (!store.openRecordset("website", TableName)) {
+    if (!store.openRecordset(siteRegistryTable(), TableName)) {
         w.setStatus(uiText("打开网址数据表失败！"));
         w.leaveBusyState();
         return;
@@ -125,11 +122,11 @@ void deleteSite(MainWindow& w)
         return;
 
     Store& store = w.store;
-    if (!store.executeSql("delete from website where web_name='" + table + "'"))
+    if (!store.executeSql(deleteSiteSql(table)))
         w.setStatus(uiText("删除网址记录失败！"));
-    if (!store.executeSql("DROP TABLE " + table))
+    if (!store.executeSql(dropRankTableSql(table)))
         w.setStatus(uiText("删除网站关键词数据表失败！"));
-    if (!store.executeSql("DROP TABLE " + table + "_xx")) {
+    if (!store.executeSql(dropOverviewTableSql(table))) {
         w.setStatus(uiText("删除网站综合信息数据表失败！"));
         return;
     }
@@ -147,7 +144,7 @@ void loadSiteList(MainWindow& w)
     list->clear();
     list->clearEditText();
     Store& store = w.store;
-    if (!store.openRecordset("select * from website", SqlText)) {
+    if (!store.openRecordset(selectSitesSql(), SqlText)) {
         w.setStatus(uiText("读取网址数据表失败！"));
         return;
     }

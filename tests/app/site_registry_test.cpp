@@ -1,0 +1,180 @@
+#include "app_fixture.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace zv::test {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+using SiteRegistry = AppTest;
+
+TEST_F(SiteRegistry, AddingStripsTheSchemeAndSlashesAndRecordsTheSite)
+{
+    auto w = start();
+    addSiteNamed(*w, "http://www.example-shop.com/");
+    EXPECT_EQ(w->编辑框_网站地址->text(), QStringLiteral("www.example-shop.com"));
+    EXPECT_EQ(w->组合框_网站列表->currentText(), QStringLiteral("www.example-shop.com"));
+    EXPECT_EQ(siteItems(*w), QStringList {QStringLiteral("www.example-shop.com")});
+    EXPECT_FALSE(w->isBusy());
+    EXPECT_TRUE(w->按钮_添加网站->isEnabled());
+    EXPECT_TRUE(w->时钟1->isActive());
+    EXPECT_TRUE(shownMessages().isEmpty());
+
+    DbPeek db(databasePath());
+    EXPECT_EQ(db.rows("select web_name from website"), (Rows {{"www_example__shop_com"}}));
+    EXPECT_EQ(db.columns("www_example__shop_com"), (std::vector<std::string> {"ID", "keydate"}));
+    EXPECT_EQ(db.columns("www_example__shop_com_xx"),
+              (std::vector<std::string> {"keydate", "baidukuaizhao", "baidushoulu", "baidufanlian", "jinrishoulu",
+                                         "zuijinyizhou", "zuijinyiyue"}));
+}
+
+TEST_F(SiteRegistry, OnlyTheLowerCaseSchemeIsRemovedButEverySlashGoes)
+{
+    auto w = start();
+    addSiteNamed(*w, "HTTP://Shop.Example.com/a/b/");
+    EXPECT_EQ(w->编辑框_网站地址->text(), QStringLiteral("HTTP:Shop.Example.comab"));
+    EXPECT_EQ(w->statusText(), u("网站地址已经存在！")) << "a colon makes no valid table name";
+
+    addSiteNamed(*w, "http://Shop.Example.com/http://");
+    EXPECT_EQ(w->编辑框_网站地址->text(), QStringLiteral("Shop.Example.com"));
+    EXPECT_EQ(siteItems(*w), QStringList {QStringLiteral("Shop.Example.com")});
+}
+
+TEST_F(SiteRegistry, RefusedAddsChangeNothing)
+{
+    auto w = start();
+    w->statusTimerTick();
+    addSiteNamed(*w, "");
+    EXPECT_EQ(w->statusText(), u("请输入网站地址！"));
+    EXPECT_FALSE(w->时钟1->isActive());
+
+    // Only a scheme or slashes: not empty when checked, empty afterwards.
+    for (const char* nothing : {"http://", "/", "http:///"}) {
+        addSiteNamed(*w, nothing);
+        EXPECT_EQ(w->statusText(), u("网站地址已经存在！")) << nothing;
+        EXPECT_EQ(w->编辑框_网站地址->text(), QString());
+        EXPECT_FALSE(w->isBusy());
+    }
+
+    addSiteNamed(*w, "dup.example.com");
+    ASSERT_EQ(siteItems(*w), QStringList {QStringLiteral("dup.example.com")});
+    addSiteNamed(*w, "http://dup.example.com/");
+    EXPECT_EQ(w->statusText(), u("网站地址已经存在！"));
+    // "." and "_" at the same place give the same tables.
+    addSiteNamed(*w, "dup_example.com");
+    EXPECT_EQ(w->statusText(), u("网站地址已经存在！"));
+    EXPECT_FALSE(w->isBusy());
+    EXPECT_EQ(siteItems(*w), QStringList {QStringLiteral("dup.example.com")});
+
+    DbPeek db(databasePath());
+    EXPECT_EQ(db.rows("select web_name from website"), (Rows {{"dup_example_com"}}));
+}
+
+TEST_F(SiteRegistry, DeletingAsksAndCancelChangesNothing)
+{
+    auto w = start();
+    addSiteNamed(*w, "keep.example.com");
+    w->setStatus(u("原来的状态"));
+    clearShownMessages();
+    setNextAnswers({false});
+    w->按钮_删除网站->click();
+    ASSERT_EQ(shownMessages().size(), 1);
+    EXPECT_EQ(shownMessages().first().text, u("是否要删除网站keep.example.com?"));
+    EXPECT_EQ(shownMessages().first().caption, u("删除网站确认"));
+    EXPECT_TRUE(shownMessages().first().question);
+    EXPECT_EQ(w->statusText(), u("原来的状态"));
+    EXPECT_EQ(siteItems(*w), QStringList {QStringLiteral("keep.example.com")});
+    DbPeek db(databasePath());
+    EXPECT_EQ(db.rows("select web_name from website"), (Rows {{"keep_example_com"}}));
+    EXPECT_EQ(db.tables().size(), 4u);
+}
+
+TEST_F(SiteRegistry, DeletingWithOkRemovesTheSiteAndResetsTheWindow)
+{
+    auto w = start();
+    addSiteNamed(*w, "gone.example.com");
+    addSiteNamed(*w, "stays.example.com");
+    w->组合框_网站列表->setEditText(QStringLiteral("gone.example.com"));
+    addKeywordNamed(*w, "kw");
+    ASSERT_EQ(w->keywordRowCount(), 1);
+    w->标签_总收录->setText(QStringLiteral("123"));
+    w->标签_百度快照->setText(QStringLiteral("2024-01-02"));
+    w->statusTimerTick();
+
+    setNextAnswers({true});
+    w->按钮_删除网站->click();
+    EXPECT_EQ(w->statusText(), u("删除网站成功！"));
+    EXPECT_EQ(w->组合框_网站列表->currentText(), QString());
+    EXPECT_EQ(siteItems(*w), QStringList {QStringLiteral("stays.example.com")});
+    EXPECT_EQ(w->keywordRowCount(), 0);
+    EXPECT_EQ(w->编辑框_网站地址->text(), QString());
+    EXPECT_EQ(w->标签_百度快照->text(), u("0000-00-00"));
+    EXPECT_EQ(w->标签_总收录->text(), u("0"));
+    EXPECT_TRUE(w->时钟1->isActive());
+
+    DbPeek db(databasePath());
+    EXPECT_EQ(db.rows("select web_name from website"), (Rows {{"stays_example_com"}}));
+    EXPECT_EQ(db.tables(),
+              (std::vector<std::string> {"stays_example_com", "stays_example_com_xx", "web_baiduzhishu", "website"}));
+
+    w->按钮_删除网站->click();
+    EXPECT_EQ(w->statusText(), u("请选择要删除的网站！"));
+}
+
+TEST_F(SiteRegistry, ATypedSiteTextNeverDropsTheProgramsOwnTables)
+{
+    auto w = start();
+    addSiteNamed(*w, "real.example.com");
+    for (const char* name : {"website", "WebSite", "web.baiduzhishu"}) {
+        clearShownMessages();
+        setNextAnswers({true});
+        w->组合框_网站列表->setEditText(u(name));
+        w->按钮_删除网站->click();
+        EXPECT_EQ(w->statusText(), u("请选择要删除的网站！")) << name;
+        EXPECT_TRUE(shownMessages().isEmpty()) << name;
+    }
+    DbPeek db(databasePath());
+    EXPECT_EQ(db.rows("select web_name from website"), (Rows {{"real_example_com"}}));
+    EXPECT_EQ(db.tables().size(), 4u);
+}
+
+TEST_F(SiteRegistry, SelectingASiteListsItsKeywordsButSettingTheTextDoesNot)
+{
+    auto w = start();
+    addSiteNamed(*w, "one.example.com");
+    addKeywordNamed(*w, "first");
+    addSiteNamed(*w, "two.example.com");
+    ASSERT_EQ(w->keywordRowCount(), 0);
+    w->编辑框_网站地址->clear();
+
+    // Text and index set by code: not a selection.
+    w->组合框_网站列表->setCurrentIndex(0);
+    EXPECT_EQ(w->keywordRowCount(), 0);
+
+    // Typing an item's text and leaving the box (Enter, focus elsewhere) is
+    // not a selection either.
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->组合框_网站列表->setEditText(QString());
+    w->组合框_网站列表->setFocus();
+    QTest::keyClicks(w->组合框_网站列表, QStringLiteral("one.example.com"));
+    QTest::keyClick(w->组合框_网站列表, Qt::Key_Return);
+    w->编辑框_关键词->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->keywordRowCount(), 0);
+    EXPECT_EQ(w->编辑框_网站地址->text(), QString());
+
+    w->组合框_网站列表->setCurrentIndex(0);
+    Q_EMIT w->组合框_网站列表->activated(0);
+    EXPECT_EQ(keywordColumn(*w, 2), QStringList {QStringLiteral("first")});
+    EXPECT_EQ(w->编辑框_网站地址->text(), QStringLiteral("one.example.com"));
+    EXPECT_FALSE(w->isBusy());
+    EXPECT_TRUE(w->时钟1->isActive());
+}
+
+} // namespace
+} // namespace zv::test
