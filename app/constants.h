@@ -12,6 +12,6 @@ inline constexpr const char* kHomePage = "http://www.zeravudez.com/";
 // UTF-8; the caption of the main window.
 inline constexpr const char* kWindowTitle = "Zeravudez综合查询工具3.6_www.zeravudez.com";
 // UTF-8; the fixed credit text of status panel 2.
-inline constexpr const char* kCreditText = "www.zeravudez.com";
+inline constexpr const char* kCreditText = "zeravudez.com";
 
 } // namespace zv

@@ -271,14 +271,18 @@ void MainWindow::buildControls()
     状态条1->setObjectName(u("状态条1"));
     状态条1->setGeometry(0, 480, 602, 20);
     状态条1->setSizeGripEnabled(false);
+    // Panels sit side by side at fixed widths; what does not fit is cut off
+    // at the bar's right edge, as the bar is narrower than the four panels.
     const int panelWidths[4] = {60, 300, 110, 500};
     const QString panelTexts[4] = {u("  状态："), u("空闲..."), u(kCreditText), QString()};
+    int panelX = 0;
     for (int i = 0; i < 4; ++i) {
         m_panels[i] = new QLabel(panelTexts[i], 状态条1);
         m_panels[i]->setObjectName(QStringLiteral("状态条1_panel%1").arg(i));
-        m_panels[i]->setFixedWidth(panelWidths[i]);
+        m_panels[i]->setGeometry(panelX, 2, panelWidths[i], 18);
+        m_panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         m_panels[i]->setContentsMargins(2, 0, 2, 0);
-        状态条1->addWidget(m_panels[i]);
+        panelX += panelWidths[i];
     }
 }
 

@@ -207,6 +207,11 @@ TEST_F(Layout, KeywordTableDropDownsAndStatusPanels)
         auto* label = w->状态条1->findChild<QLabel*>(QStringLiteral("状态条1_panel%1").arg(i));
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->width(), panelWidths[i]);
+        EXPECT_EQ(label->x(),
+                  i == 0
+                      ? 0
+                      : w->状态条1->findChild<QLabel*>(QStringLiteral("状态条1_panel%1").arg(i - 1))->geometry().right()
+                          + 1);
     }
     w->setPanelText(4, u("x"));
     w->setPanelText(-1, u("x"));
