@@ -340,24 +340,6 @@ TEST_F(HomePage, LogoPressOpensIt)
     EXPECT_EQ(openedUrls().first(), QUrl(QString::fromLatin1(kHomePage)));
 }
 
-TEST_F(HomePage, OpensOnAboutOneExitInFive)
-{
-    // With the database unavailable start-up does not reseed, so the exits
-    // draw consecutive numbers from one sequence.
-    ASSERT_TRUE(makeParentFolder(databasePath()));
-    {
-        QFile f(databasePath());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("not a database");
-    }
-    constexpr int exits = 200;
-    for (int i = 0; i < exits; ++i)
-        start().reset();
-    // Binomial(200, 1/5): mean 40, far outside these bounds only when broken.
-    EXPECT_GT(openedUrls().size(), 12);
-    EXPECT_LT(openedUrls().size(), 80);
-}
-
 using Closing = AppTest;
 
 // Stands for a handler that processes events in the middle of its work, as the
@@ -391,7 +373,7 @@ TEST_F(Closing, WhileAnOperationRunsEndsOnlyAfterIt)
     EXPECT_EQ(db.rows("select web_name from website"), (std::vector<std::vector<std::string>> {{"close_example_com"}}));
 }
 
-TEST_F(Closing, CloseSignalWaitsForTheOuterScope)
+TEST_F(Closing, AnIdleWindowEndsAtOnceANestedOneAtTheOuterScope)
 {
     auto w = start();
     w->show();
@@ -401,7 +383,6 @@ TEST_F(Closing, CloseSignalWaitsForTheOuterScope)
         {
             MainWindow::OperationScope inner(*w);
             w->close();
-            EXPECT_TRUE(w->isHidden());
         }
         EXPECT_EQ(closed.count(), 0);
     }
