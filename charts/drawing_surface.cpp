@@ -98,27 +98,37 @@ void DrawingSurface::plot(int x, int y, QRgb color)
     }
 }
 
-// Bresenham from (x1, y1) towards (x2, y2); the end point itself is not drawn.
+// One pixel per column (per row for steep lines): the one nearest the ideal
+// line. Where the line passes exactly halfway between two pixels the upper
+// (for steep lines the left) one is lit, whichever way the line is drawn, so a
+// line and its reverse cover the same pixels. The end point is not drawn.
 void DrawingSurface::penLine(int x1, int y1, int x2, int y2)
 {
     const QRgb color = m_penColor.rgb();
-    const int dx = std::abs(x2 - x1);
-    const int dy = -std::abs(y2 - y1);
-    const int sx = x1 < x2 ? 1 : -1;
-    const int sy = y1 < y2 ? 1 : -1;
-    int error = dx + dy;
-    int x = x1;
-    int y = y1;
-    while (x != x2 || y != y2) {
-        plot(x, y, color);
-        const int twice = 2 * error;
-        if (twice >= dy) {
-            error += dy;
-            x += sx;
-        }
-        if (twice <= dx) {
-            error += dx;
-            y += sy;
+    const bool steep = std::llabs(static_cast<long long>(y2) - y1) > std::llabs(static_cast<long long>(x2) - x1);
+    // Walk the major axis a, stepping the minor axis b when the line has moved
+    // more than half a pixel from it.
+    const long long a1 = steep ? y1 : x1;
+    const long long a2 = steep ? y2 : x2;
+    const long long b1 = steep ? x1 : y1;
+    const long long b2 = steep ? x2 : y2;
+    const long long da = std::llabs(a2 - a1);
+    const long long db = std::llabs(b2 - b1);
+    const long long sa = a1 < a2 ? 1 : -1;
+    const long long sb = b1 < b2 ? 1 : -1;
+    // A tie goes to the smaller minor coordinate: a step only when it decreases.
+    const bool stepOnTie = sb < 0;
+    long long b = b1;
+    long long error = 0; // twice the distance of the ideal line from b, in units of 1 / da
+    for (long long a = a1; a != a2; a += sa) {
+        if (steep)
+            plot(static_cast<int>(b), static_cast<int>(a), color);
+        else
+            plot(static_cast<int>(a), static_cast<int>(b), color);
+        error += 2 * db;
+        if (error > da || (error == da && stepOnTie)) {
+            b += sb;
+            error -= 2 * da;
         }
     }
 }

@@ -1,6 +1,10 @@
 #include "charts/drawing_surface.h"
 
+#include <QLine>
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace zv {
 namespace {
@@ -50,6 +54,22 @@ TEST(DrawingSurface, LinesLeaveOutTheirEndPoint)
 
     s.drawLine(30, 30, 30, 30); // a line to its own start draws nothing
     EXPECT_EQ(at(s, 30, 30), White);
+
+    // Halfway between two pixels the upper one (for steep lines the left one)
+    // is lit, in either direction.
+    for (const QLine& line : {QLine(10, 0, 12, 1), QLine(12, 1, 10, 0), QLine(15, 0, 16, 2), QLine(16, 2, 15, 0)}) {
+        DrawingSurface t;
+        t.resize(20, 5);
+        t.clear();
+        t.drawLine(line.x1(), line.y1(), line.x2(), line.y2());
+        if (std::abs(line.dx()) == 2) {
+            EXPECT_EQ(at(t, 11, 0), Black) << "shallow tie, drawn from x " << line.x1();
+            EXPECT_EQ(at(t, 11, 1), White) << "shallow tie, drawn from x " << line.x1();
+        } else {
+            EXPECT_EQ(at(t, 15, 1), Black) << "steep tie, drawn from y " << line.y1();
+            EXPECT_EQ(at(t, 16, 1), White) << "steep tie, drawn from y " << line.y1();
+        }
+    }
 
     s.setPenColor(colorFromBgr(0x0000FF));
     s.drawLine(-5, 1, 3, 1); // clipped, never out of the image
