@@ -6,6 +6,7 @@
 #include "charts/curve_values.h"
 #include "charts/drawing_surface.h"
 #include "charts/line_chart.h"
+#include "charts/window_frame.h"
 #include "store/store.h"
 
 #include <QComboBox>
@@ -33,7 +34,7 @@ OverviewCurveWindow::OverviewCurveWindow(MainWindow& mainWindow)
 {
     setObjectName(QStringLiteral("网站综合信息曲线"));
     setWindowTitle(QStringLiteral("网站综合信息曲线"));
-    setFixedSize(976, 384);
+    setFixedOuterSize(*this, QSize(984, 412));
     move(50, 50);
 
     曲线图控件1 = new LineChart(this);

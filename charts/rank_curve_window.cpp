@@ -6,6 +6,7 @@
 #include "charts/curve_values.h"
 #include "charts/drawing_surface.h"
 #include "charts/rank_curve_renderer.h"
+#include "charts/window_frame.h"
 #include "store/store.h"
 
 #include <QCloseEvent>
@@ -48,7 +49,7 @@ RankCurveWindow::RankCurveWindow(MainWindow& mainWindow)
     setObjectName(QStringLiteral("百度关键词排名曲线"));
     setWindowTitle(QStringLiteral("百度关键词排名曲线"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(1056, 448);
+    setFixedOuterSize(*this, QSize(1060, 477));
     move(50, 50);
 
     画板1 = new DrawingSurface(this);

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/qt_text.h"
 #include "charts/chart_days.h"
+#include "charts/window_frame.h"
 #include "store/store.h"
 
 #include <QAbstractItemView>
@@ -20,7 +21,7 @@ SiteHistoryWindow::SiteHistoryWindow(MainWindow& mainWindow)
 {
     setObjectName(QStringLiteral("网站历史查询"));
     setWindowTitle(QStringLiteral("网站历史查询"));
-    setFixedSize(560, 387);
+    setFixedOuterSize(*this, QSize(568, 415));
     move(50, 50);
 
     标签_网站历史 = new QLabel(QStringLiteral("标签"), this);

@@ -100,6 +100,7 @@ TEST_F(OverviewCurve, PageIsRememberedAcrossOpeningsAndFigures)
     whileOpen<OverviewCurveWindow>([&] { Q_EMIT main->标签_总收录->clicked(); },
                                    [&](OverviewCurveWindow& window) {
                                        EXPECT_EQ(window.windowModality(), Qt::ApplicationModal);
+                                       EXPECT_EQ(window.frameGeometry(), QRect(50, 50, 984, 412)) << "frame included";
                                        EXPECT_EQ(window.曲线图控件1->title(), u("[百度总收录]曲线图"));
                                        window.按钮_前30天->click();
                                    });

@@ -77,6 +77,7 @@ TEST_F(RankCurveWindowTest, RankedLastThreeDaysAndUnrankedBefore)
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowModality(), Qt::NonModal);
+    EXPECT_EQ(window->frameGeometry(), QRect(50, 50, 1060, 477)) << "frame included";
     EXPECT_EQ(rankCurveSelection().curveKeyword, toText(u("优化")));
     EXPECT_EQ(window->标签_域名->text(), u("www.example.com"));
     EXPECT_EQ(window->标签_关键词->text(), u("关键词 [优化] 百度排名曲线图"));

@@ -76,6 +76,7 @@ TEST_F(SiteHistory, SnapshotLabelOpensItInDialogMode)
                                  [&](SiteHistoryWindow& window) {
                                      EXPECT_EQ(window.windowModality(), Qt::ApplicationModal);
                                      EXPECT_TRUE(window.isVisible());
+                                     EXPECT_EQ(window.frameGeometry(), QRect(50, 50, 568, 415)) << "frame included";
                                      EXPECT_EQ(window.超级列表框_历史->rowCount(), 1);
                                  });
     EXPECT_EQ(main->findChild<SiteHistoryWindow*>(), nullptr) << "discarded when closed";
