@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace zv {
 namespace {
 
@@ -46,6 +48,7 @@ TEST(RankCurveValues, UnrankedValueIsTheLargestRankRaisedToHundreds)
     EXPECT_EQ(unrankedValue(201), 300);
     EXPECT_EQ(unrankedValue(250), 300);
     EXPECT_EQ(unrankedValue(800), 800);
+    EXPECT_EQ(unrankedValue(INT_MAX), INT_MAX) << "raised past the int range: held at its end";
 }
 
 TEST(OverviewCurveValues, MaximumIsTheNextMultipleOfFiftyAbove)
@@ -55,6 +58,7 @@ TEST(OverviewCurveValues, MaximumIsTheNextMultipleOfFiftyAbove)
     EXPECT_EQ(overviewMaximum(50), 100);
     EXPECT_EQ(overviewMaximum(100), 150);
     EXPECT_EQ(overviewMaximum(1234), 1250);
+    EXPECT_EQ(overviewMaximum(INT_MAX), INT_MAX) << "raised past the int range: held at its end";
 }
 
 } // namespace
