@@ -121,9 +121,10 @@ void queryKeywordRanks(MainWindow& window)
             }
             if (body.empty()) {
                 // An unreadable page says nothing about the site's position;
-                // the keyword is marked and today's value is left alone.
+                // the keyword is marked and today's value is left alone. The
+                // remaining pages are still asked for, as in every search.
                 failed = true;
-                break;
+                continue;
             }
             const Text found = siteRankEntries(utf8ToGbk(body), site, tableMatcher, entryMatcher);
             if (!found.empty()) {

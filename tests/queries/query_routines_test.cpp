@@ -231,8 +231,14 @@ TEST_F(QueryRoutines, FailedFetchIsNotRecordedAsNotRanked)
     EXPECT_EQ(rankShown(1), q("查询失败"));
     EXPECT_EQ(rankShown(2), q("查询失败"));
     EXPECT_EQ(window().statusText(), q("搜索完毕，2个关键词查询失败！"));
-    // No further page of a keyword is fetched once one has failed.
-    EXPECT_EQ(m_server.requests().size(), 5u);
+    // A failed page does not cut the keyword's search short: every page of
+    // every keyword is still asked for, in order.
+    std::vector<std::string> expected;
+    for (const char* keyword : {"alpha", "beta", "gamma"}) {
+        for (int p = 1; p <= 2; ++p)
+            expected.push_back(rankAddress(keyword, p));
+    }
+    EXPECT_EQ(m_server.requests(), expected);
     const auto row = todayRow(siteTableName(kSite));
     EXPECT_EQ((std::vector<Text> {row[2], row[3], row[4]}), (std::vector<Text> {"6", "8", "150"}));
 }
