@@ -4,7 +4,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPolygon>
 #include <QResizeEvent>
 
 #include <algorithm>
@@ -141,18 +140,67 @@ void DrawingSurface::drawLine(int x1, int y1, int x2, int y2)
     changed();
 }
 
+namespace {
+
+// Smallest integer not below num / den (den > 0).
+long long ceilDiv(long long num, long long den)
+{
+    const long long q = num / den;
+    return num % den > 0 ? q + 1 : q;
+}
+
+} // namespace
+
+// The pixels whose coordinates lie inside the polygon (alternate rule), rows
+// and columns counted at whole coordinates: a pixel on a left or top edge is
+// in, one on a right or bottom edge is out. Sampling at whole coordinates keeps
+// the fill inside the pen's outline along slanted edges.
+void DrawingSurface::fillPolygon(const std::vector<QPoint>& points)
+{
+    const QRgb color = m_brushColor.rgb();
+    int top = points.front().y();
+    int bottom = top;
+    for (const QPoint& p : points) {
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    top = std::max(top, 0);
+    bottom = std::min(bottom, m_image.height());
+    std::vector<long long> crossings;
+    for (int y = top; y < bottom; ++y) {
+        crossings.clear();
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const QPoint& a = points[i];
+            const QPoint& b = points[(i + 1) % points.size()];
+            if (a.y() == b.y() || y < std::min(a.y(), b.y()) || y >= std::max(a.y(), b.y()))
+                continue;
+            // x of the edge on row y, rounded up: the first pixel at or right of it.
+            long long num
+                = static_cast<long long>(a.x()) * (b.y() - a.y()) + static_cast<long long>(y - a.y()) * (b.x() - a.x());
+            long long den = static_cast<long long>(b.y()) - a.y();
+            if (den < 0) {
+                num = -num;
+                den = -den;
+            }
+            crossings.push_back(ceilDiv(num, den));
+        }
+        std::sort(crossings.begin(), crossings.end());
+        for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
+            const long long from = std::max<long long>(crossings[i], 0);
+            const long long to = std::min<long long>(crossings[i + 1], m_image.width());
+            for (long long x = from; x < to; ++x)
+                m_image.setPixel(static_cast<int>(x), y, color);
+        }
+    }
+}
+
 void DrawingSurface::drawPolygon(const std::vector<QPoint>& points)
 {
     if (points.empty())
         return;
     syncImageSize();
-    if (points.size() >= 3) {
-        QPainter painter(&m_image);
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(m_brushColor);
-        painter.drawPolygon(QPolygon(QList<QPoint>(points.begin(), points.end())), Qt::OddEvenFill);
-    }
+    if (points.size() >= 3)
+        fillPolygon(points);
     for (std::size_t i = 0; i < points.size(); ++i) {
         const QPoint& from = points[i];
         const QPoint& to = points[(i + 1) % points.size()];

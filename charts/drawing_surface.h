@@ -82,6 +82,7 @@ private:
     void syncImageSize() const;
     void plot(int x, int y, QRgb color);
     void penLine(int x1, int y1, int x2, int y2);
+    void fillPolygon(const std::vector<QPoint>& points);
     void changed();
 
     mutable QImage m_image;

@@ -114,6 +114,17 @@ TEST(DrawingSurface, PolygonIsFilledWithTheBrushAndOutlinedWithThePen)
     EXPECT_EQ(at(s, 20, 30), Black);
     EXPECT_EQ(at(s, 10, 20), Black);
     EXPECT_EQ(at(s, 31, 20), White);
+
+    // Slanted edges: the fill takes the pixels whose coordinates lie inside,
+    // never one outside the outline (the rank curve's left wall, shifted).
+    s.clear();
+    s.drawPolygon({QPoint(10, 14), QPoint(17, 10), QPoint(17, 30), QPoint(10, 34)});
+    EXPECT_EQ(at(s, 14, 11), White) << "above the upper edge (y 11.7 at x 14)";
+    EXPECT_EQ(at(s, 16, 10), White) << "above the upper edge (y 10.6 at x 16)";
+    EXPECT_EQ(at(s, 14, 12), Black) << "the outline";
+    EXPECT_EQ(at(s, 16, 30), 0xFFA8FFu) << "above the lower edge (y 30.6 at x 16)";
+    EXPECT_EQ(at(s, 14, 31), 0xFFA8FFu) << "above the lower edge (y 31.7 at x 14)";
+    EXPECT_EQ(at(s, 14, 32), Black) << "the outline";
 }
 
 TEST(DrawingSurface, ClearingRestoresTheTiledBackgroundPicture)
