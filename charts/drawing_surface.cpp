@@ -259,8 +259,9 @@ void DrawingSurface::writeText(int x, int y, const QString& text)
     painter.setFont(textFont);
     painter.setPen(m_textColor);
     painter.setBackgroundMode(Qt::TransparentMode);
-    const QFontMetrics metrics(textFont);
-    painter.drawText(QPoint(x, y + metrics.ascent()), text);
+    // The metrics of the font as the image renders it (its resolution may
+    // differ from the screen's), so the cell's top lands exactly on y.
+    painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), text);
     changed();
 }
 
