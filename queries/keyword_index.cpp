@@ -207,8 +207,9 @@ void saveKeywordIndexes(MainWindow& window)
         window.setStatus(QStringLiteral("打开百度指数数据表失败！"));
         return;
     }
+    // A list that holds no picture is as good as none.
     IndexImageList* list = attachedList(window);
-    if (list == nullptr) {
+    if (list == nullptr || list->entries.empty()) {
         window.setStatus(QStringLiteral("列表框图片组为空！"));
         return;
     }

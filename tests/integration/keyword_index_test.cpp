@@ -367,6 +367,13 @@ TEST_F(KeywordIndex, NothingToStoreOrNoSiteSelected)
     createSite({});
     saveKeywordIndexes(window());
     EXPECT_EQ(window().statusText(), QStringLiteral("列表框图片组为空！"));
+    // Nor does a load that found no stored picture give it one.
+    addKeywords(window(), {"alpha"});
+    loadKeywordList(window());
+    loadKeywordIndexes(window());
+    window().clearKeywordRows();
+    saveKeywordIndexes(window());
+    EXPECT_EQ(window().statusText(), QStringLiteral("列表框图片组为空！"));
     onIndexButtonClicked(window());
     EXPECT_EQ(window().statusText(), QStringLiteral("查询完毕"));
     EXPECT_EQ(indexServiceRequests(), 0);
