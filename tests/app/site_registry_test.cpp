@@ -1,5 +1,7 @@
 #include "app_fixture.h"
 
+#include "store/schema.h"
+
 #include <QCoreApplication>
 #include <QLabel>
 #include <QTest>
@@ -121,6 +123,62 @@ TEST_F(SiteRegistry, DeletingWithOkRemovesTheSiteAndResetsTheWindow)
 
     w->按钮_删除网站->click();
     EXPECT_EQ(w->statusText(), u("请选择要删除的网站！"));
+}
+
+TEST_F(SiteRegistry, LeftoverTablesStopAddAndDeleteWhereTheyFail)
+{
+    auto w = start();
+    addSiteNamed(*w, "keep.example.com");
+    Store& store = w->store;
+
+    // An overview table left over: the rank table is made, then the add stops.
+    ASSERT_TRUE(store.executeSql(createOverviewTableSql("left_example_com")));
+    w->statusTimerTick();
+    addSiteNamed(*w, "left.example.com");
+    EXPECT_EQ(w->statusText(), u("网站综合信息表创建失败！"));
+    EXPECT_FALSE(w->isBusy());
+    EXPECT_TRUE(w->时钟1->isActive());
+    EXPECT_EQ(siteItems(*w), QStringList {u("keep.example.com")});
+    addSiteNamed(*w, "left.example.com");
+    EXPECT_EQ(w->statusText(), u("网站地址已经存在！"));
+
+    // A registry row whose tables are gone: the tables are made again, the row
+    // cannot be stored twice.
+    addSiteNamed(*w, "orphan.example.com");
+    ASSERT_TRUE(store.executeSql(dropRankTableSql("orphan_example_com")));
+    ASSERT_TRUE(store.executeSql(dropOverviewTableSql("orphan_example_com")));
+    addSiteNamed(*w, "orphan.example.com");
+    EXPECT_EQ(w->statusText(), u("添加网址记录失败！"));
+    EXPECT_FALSE(w->isBusy());
+
+    // The rank table is missing: reported, and the deletion goes on to success.
+    w->组合框_网站列表->setEditText(u("orphan.example.com"));
+    ASSERT_TRUE(store.executeSql(dropRankTableSql("orphan_example_com")));
+    setNextAnswers({true});
+    w->按钮_删除网站->click();
+    EXPECT_EQ(w->statusText(), u("删除网站成功！"));
+    EXPECT_EQ(siteItems(*w), QStringList {u("keep.example.com")});
+
+    // The overview table is missing: the deletion stops there, and neither the
+    // window is reset nor the timer armed.
+    ASSERT_TRUE(store.executeSql(dropOverviewTableSql("keep_example_com")));
+    w->组合框_网站列表->setEditText(u("keep.example.com"));
+    w->编辑框_网站地址->setText(u("keep.example.com"));
+    w->标签_总收录->setText(u("42"));
+    w->statusTimerTick();
+    setNextAnswers({true});
+    w->按钮_删除网站->click();
+    EXPECT_EQ(w->statusText(), u("删除网站综合信息数据表失败！"));
+    EXPECT_FALSE(w->时钟1->isActive());
+    EXPECT_EQ(w->组合框_网站列表->currentText(), u("keep.example.com"));
+    EXPECT_EQ(siteItems(*w), QStringList {u("keep.example.com")});
+    EXPECT_EQ(w->编辑框_网站地址->text(), u("keep.example.com"));
+    EXPECT_EQ(w->标签_总收录->text(), u("42"));
+
+    DbPeek db(databasePath());
+    EXPECT_EQ(db.rows("select web_name from website"), Rows {});
+    EXPECT_EQ(db.tables(),
+              (std::vector<std::string> {"left_example_com", "left_example_com_xx", "web_baiduzhishu", "website"}));
 }
 
 TEST_F(SiteRegistry, ATypedSiteTextNeverDropsTheProgramsOwnTables)
