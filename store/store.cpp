@@ -23,11 +23,70 @@ struct DatabaseCloser
 };
 using DatabaseHandle = std::unique_ptr<sqlite3, DatabaseCloser>;
 
-struct StatementFinalizer
+// Compiled statements kept for their next use: the program sends the same
+// statement texts again and again (one look-up per keyword or per day, with
+// the values bound), and compiling a statement over a table of hundreds of
+// keyword columns costs far more than running it. Kept statements are reset
+// and hold no lock.
+class StatementCache
 {
-    void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+public:
+    StatementCache() = default;
+    StatementCache(const StatementCache&) = delete;
+    StatementCache& operator=(const StatementCache&) = delete;
+    ~StatementCache() { clear(); }
+
+    sqlite3_stmt* take(const std::string& sqlText)
+    {
+        const auto it = m_kept.find(sqlText);
+        if (it == m_kept.end()) {
+            return nullptr;
+        }
+        sqlite3_stmt* stmt = it->second;
+        m_kept.erase(it);
+        return stmt;
+    }
+
+    void give(std::string sqlText, sqlite3_stmt* stmt)
+    {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        if (m_kept.size() >= kLimit || m_kept.count(sqlText) != 0) {
+            sqlite3_finalize(stmt);
+            return;
+        }
+        m_kept.emplace(std::move(sqlText), stmt);
+    }
+
+    void clear()
+    {
+        for (auto& [text, stmt] : m_kept) {
+            sqlite3_finalize(stmt);
+        }
+        m_kept.clear();
+    }
+
+private:
+    static constexpr std::size_t kLimit = 64;
+    std::unordered_map<std::string, sqlite3_stmt*> m_kept;
 };
-using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// A statement in use; it goes back to the cache (or is finalized without
+// one) when the handle goes away.
+struct StatementReturn
+{
+    StatementCache* cache = nullptr;
+    std::string sqlText;
+    void operator()(sqlite3_stmt* stmt) const
+    {
+        if (cache != nullptr) {
+            cache->give(sqlText, stmt);
+        } else {
+            sqlite3_finalize(stmt);
+        }
+    }
+};
+using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementReturn>;
 
 // How long a statement waits for another process holding the file (a second
 // copy of the program) before it fails.
@@ -440,6 +499,8 @@ void setStoreErrorHook(StoreErrorHook hook)
 struct Store::Impl
 {
     DatabaseHandle db;
+    // Declared after db: kept statements are finalized before it closes.
+    StatementCache statements;
     bool bound = false;
     Recordset rs;
     std::unordered_map<std::string, std::vector<TableColumn>> tableCache;
@@ -451,10 +512,13 @@ struct Store::Impl
         if (!db) {
             throw StoreFailure {"the database is not open"};
         }
+        if (sqlite3_stmt* kept = statements.take(sqlText)) {
+            return StatementHandle(kept, StatementReturn {&statements, sqlText});
+        }
         sqlite3_stmt* raw = nullptr;
         const char* tail = nullptr;
         const int rc = sqlite3_prepare_v2(db.get(), sqlText.c_str(), static_cast<int>(sqlText.size()), &raw, &tail);
-        StatementHandle stmt(raw);
+        StatementHandle stmt(raw, StatementReturn {&statements, sqlText});
         if (rc != SQLITE_OK || !stmt) {
             throw StoreFailure {sqlite3_errmsg(db.get())};
         }
@@ -866,15 +930,37 @@ struct Store::Impl
     {
         if (t.ddl) {
             tableCache.clear();
+            statements.clear();
         }
         StatementHandle stmt = prepare(t.sql);
+        if (t.ddl) {
+            stmt.get_deleter().cache = nullptr; // a definition is not sent twice
+        }
         bind(stmt.get(), t.params);
-        const int total = sqlite3_column_count(stmt.get());
-        if (into == nullptr || total == 0) {
-            stepAll(stmt.get(), [](sqlite3_stmt*) {});
+        const auto forgetSchema = [&] {
             if (t.ddl) {
                 tableCache.clear();
+                statements.clear();
             }
+        };
+        if (into == nullptr) {
+            stepAll(stmt.get(), [](sqlite3_stmt*) {});
+            forgetSchema();
+            return;
+        }
+        // Columns are read after the first step: a kept statement over a table
+        // that another connection has changed since is compiled again by it,
+        // and only then shows the table's present columns.
+        int rc = sqlite3_step(stmt.get());
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+            throw StoreFailure {sqlite3_errmsg(db.get())};
+        }
+        const int total = sqlite3_column_count(stmt.get());
+        if (total == 0) {
+            if (rc == SQLITE_ROW) {
+                stepAll(stmt.get(), [](sqlite3_stmt*) {});
+            }
+            forgetSchema();
             return;
         }
         Recordset r;
@@ -890,17 +976,20 @@ struct Store::Impl
             r.positionByName.emplace(lowerAscii(c.name), r.columns.size());
             r.columns.push_back(std::move(c));
         }
-        stepAll(stmt.get(), [&](sqlite3_stmt* s) {
+        for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt.get())) {
             std::vector<Cell> row;
             row.reserve(static_cast<std::size_t>(visible));
             for (int i = 0; i < visible; ++i) {
-                row.push_back(cellFromColumn(s, i));
+                row.push_back(cellFromColumn(stmt.get(), i));
             }
             r.rows.push_back(std::move(row));
             if (withRowId) {
-                r.rowIds.push_back(sqlite3_column_int64(s, visible));
+                r.rowIds.push_back(sqlite3_column_int64(stmt.get(), visible));
             }
-        });
+        }
+        if (rc != SQLITE_DONE) {
+            throw StoreFailure {sqlite3_errmsg(db.get())};
+        }
         r.open = true;
         r.baseTable = t.baseTable;
         r.itemsSql = t.itemsSql;
@@ -1085,6 +1174,7 @@ bool Store::connectAccess(const std::string& path, const Text& password)
 {
     try {
         d->closeRecordset();
+        d->statements.clear();
         d->db.reset();
         d->tableCache.clear();
         // SQLite files carry no password; one that is asked for cannot be checked.
@@ -1110,6 +1200,7 @@ bool Store::connectAccess(const std::string& path, const Text& password)
         d->db = std::move(db);
         return true;
     } catch (...) {
+        d->statements.clear();
         d->db.reset();
         return false;
     }

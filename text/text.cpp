@@ -2,6 +2,7 @@
 
 #include "text/unicode.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace zv {
@@ -192,13 +193,28 @@ int leadingInteger(std::string_view s)
     return static_cast<int>(negative ? -value : value);
 }
 
+namespace {
+
+// ASCII text reads the same in both encodings, and most text crossing the
+// boundary (numbers, dates, hex pictures, addresses) is ASCII.
+bool isAscii(std::string_view s)
+{
+    return std::all_of(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
+}
+
+} // namespace
+
 std::string gbkToUtf8String(std::string_view gbk)
 {
+    if (isAscii(gbk))
+        return std::string(gbk);
     return utf16ToUtf8(gbkToUtf16(gbk));
 }
 
 Text utf8ToGbkString(std::string_view utf8)
 {
+    if (isAscii(utf8))
+        return Text(utf8);
     return utf16ToGbk(utf8ToUtf16(utf8));
 }
 
