@@ -111,9 +111,12 @@ bool RankCurveWindow::drawRankCurve()
     Store& store = m_main.store;
     // A missing table or keyword column has been reported by the store's
     // error box; nothing is drawn then.
-    if (!store.openRecordset("select * from " + table, SqlText))
+    // Only the number of recorded days matters here; counting them spares
+    // reading a year of rows of every keyword.
+    if (!store.openRecordset("select count(*) as recorded from " + table, SqlText))
         return false;
-    if (store.recordCount() - page * n <= 0)
+    int recorded = 0;
+    if (!store.readInteger("recorded", recorded) || recorded - page * n <= 0)
         return false;
     if (!store.openRecordset("select max([" + keyword + "]) as themax from " + table, SqlText))
         return false;

@@ -80,7 +80,9 @@ void loadKeywordList(MainWindow& w)
         return;
     const Text table = siteTableName(toText(address));
     Store& store = w.store;
-    if (!store.openRecordset(selectRankTableSql(table), SqlText)) {
+    // Only the column names are needed; no row has ID 0, so no day's row is
+    // read however long the history.
+    if (!store.openRecordset(selectRankTableSql(table) + " where ID=0", SqlText)) {
         w.setStatus(uiText("关键词数据表打开失败！"));
         return;
     }
