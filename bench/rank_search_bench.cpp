@@ -1,12 +1,25 @@
-// Rank search throughput: 20 keywords x 8 result pages fetched from the
+// Rank search throughput: 50 keywords x 8 result pages fetched from the
 // simulated web on loopback, each page converted to GBK and searched for the
-// site's entries, as the rank search does. The simweb program is started next
-// to this one (build/simweb, or the path in ZV_SIMWEB).
+// site's entries, as the rank search does; then the whole search as the
+// button runs it on a real window, beside the bare fetching of the same pages.
+// The simweb program is started next to this one (build/simweb, or the path
+// in ZV_SIMWEB).
 
+#include "app/home_page.h"
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "app/qt_text.h"
 #include "queries/rank_search.h"
+#include "store/registry/keyword_registry.h"
+#include "store/schema.h"
+#include "store/store.h"
 #include "web/codepage.h"
 #include "web/http_request.h"
 #include "web/pattern_matcher.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -25,7 +38,7 @@ extern char** environ;
 
 namespace {
 
-constexpr int kKeywords = 20;
+constexpr int kKeywords = 50;
 constexpr int kPages = 8;
 const zv::Text kSite = "www.example.com";
 
@@ -138,6 +151,74 @@ void BM_RankSearch(benchmark::State& state)
     state.SetBytesProcessed(bytes);
 }
 BENCHMARK(BM_RankSearch)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The baseline: the same pages fetched and nothing else done with them.
+void BM_FetchOnly(benchmark::State& state)
+{
+    if (!simulatedWeb().running()) {
+        state.SkipWithError("simweb could not be started");
+        return;
+    }
+    const auto list = keywords();
+    std::int64_t pages = 0;
+    const double cpuStart = processCpuSeconds();
+    for (auto _ : state) {
+        for (const zv::Text& keyword : list) {
+            for (int p = 1; p <= kPages; ++p) {
+                benchmark::DoNotOptimize(zv::httpRequest(zv::rankSearchAddress(keyword, p)));
+                ++pages;
+            }
+        }
+    }
+    state.counters["pages_per_second"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsRate);
+    state.counters["cpu_us_per_page"] = pages ? (processCpuSeconds() - cpuStart) * 1e6 / pages : 0;
+}
+BENCHMARK(BM_FetchOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The whole search from the button's routine on a real window: 50 keyword
+// rows, range "800", the rank column filled and today's row recorded.
+void BM_RankSearchInWindow(benchmark::State& state)
+{
+    if (!simulatedWeb().running()) {
+        state.SkipWithError("simweb could not be started");
+        return;
+    }
+    static int argc = 1;
+    static char name[] = "rank_search_bench";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    zv::setScriptedMessageBoxes(true);
+    zv::setUrlOpener([](const QUrl&) {});
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    qputenv("XDG_CACHE_HOME", data.path().toUtf8());
+    zv::MainWindow window;
+    const zv::Text table = zv::siteTableName(kSite);
+    window.store.executeSql(zv::createRankTableSql(table));
+    window.store.executeSql(zv::createRankDateIndexSql(table));
+    window.store.executeSql(zv::createOverviewTableSql(table));
+    window.组合框_网站列表->setEditText(zv::toQString(kSite));
+    zv::addKeywords(window, keywords());
+    zv::loadKeywordList(window);
+    window.组合框_搜索范围->setCurrentIndex(kPages - 1);
+    if (window.keywordRowCount() != kKeywords) {
+        state.SkipWithError("the keyword table was not filled");
+        return;
+    }
+    std::int64_t pages = 0;
+    const double cpuStart = processCpuSeconds();
+    for (auto _ : state) {
+        zv::queryKeywordRanks(window);
+        pages += kKeywords * kPages;
+    }
+    if (window.statusText() != QStringLiteral("保存当天排名成功！"))
+        state.SkipWithError("the search did not record its ranks");
+    state.counters["pages_per_second"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsRate);
+    state.counters["cpu_us_per_page"] = pages ? (processCpuSeconds() - cpuStart) * 1e6 / pages : 0;
+}
+BENCHMARK(BM_RankSearchInWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The steps of one page on their own, over one page fetched once.
 zv::ByteBlock samplePage()
