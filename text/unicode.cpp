@@ -163,13 +163,17 @@ std::string gbkToUtf8Mapped(std::string_view gbk, std::vector<std::uint32_t>& gb
 {
     std::vector<std::uint32_t> unitOffsets;
     const std::u16string utf16 = gbkToUtf16(gbk, &unitOffsets);
-    std::string out;
-    out.reserve(utf16.size() * 3);
-    gbkPositions.clear();
-    gbkPositions.reserve(utf16.size() * 3 + 1);
+    // Written in place into room for the longest outcome, then cut to size:
+    // pages are long and this runs once per pattern search.
+    std::string out(utf16.size() * 3, '\0');
+    gbkPositions.assign(utf16.size() * 3 + 1, 0);
+    char* bytes = out.data();
+    std::uint32_t* positions = gbkPositions.data();
+    std::size_t n = 0;
     const auto emit = [&](char byte, std::uint32_t position) {
-        out.push_back(byte);
-        gbkPositions.push_back(position);
+        bytes[n] = byte;
+        positions[n] = position;
+        ++n;
     };
     std::size_t i = 0;
     while (i < utf16.size()) {
@@ -195,7 +199,9 @@ std::string gbkToUtf8Mapped(std::string_view gbk, std::vector<std::uint32_t>& gb
             emit(static_cast<char>(0x80 | (c & 0x3F)), position);
         }
     }
-    gbkPositions.push_back(static_cast<std::uint32_t>(gbk.size()));
+    out.resize(n);
+    gbkPositions.resize(n + 1);
+    gbkPositions[n] = static_cast<std::uint32_t>(gbk.size());
     return out;
 }
 

@@ -70,6 +70,7 @@ std::size_t utf8CharLength(unsigned char lead)
 struct PatternMatcher::Engine
 {
     Text pattern;
+    std::uint32_t options = 0;
     CodePtr code; // null when the pattern did not compile
     std::uint32_t groupCount = 0;
 };
@@ -103,19 +104,6 @@ PatternMatcher PatternMatcher::copy() const
 
 bool PatternMatcher::execute(const Text& pattern, const Text& subject, bool caseSensitive, bool singleLine)
 {
-    m_engine.reset();
-    m_matches.reset();
-    m_subjectText = subject;
-
-    auto engine = std::make_shared<Engine>();
-    engine->pattern = pattern;
-
-    CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
-    if (!compileContext) {
-        m_engine = std::move(engine);
-        return true;
-    }
-    pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_LF);
     // \uXXXX escapes, unset back-references matching nothing and "$" only at
     // the very end in single-line mode, as the program's patterns expect. "\C"
     // (one byte of a character) is refused: it would leave the search in the
@@ -126,17 +114,39 @@ bool PatternMatcher::execute(const Text& pattern, const Text& subject, bool case
         options |= PCRE2_CASELESS;
     if (!singleLine)
         options |= PCRE2_MULTILINE;
-    const std::string patternUtf8 = gbkToUtf8String(pattern);
-    int errorCode = 0;
-    PCRE2_SIZE errorOffset = 0;
-    engine->code.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(patternUtf8.data()), patternUtf8.size(), options,
-                                     &errorCode, &errorOffset, compileContext.get()));
-    if (!engine->code) {
-        m_engine = std::move(engine);
-        return true;
+
+    // The same pattern run again (one entry pattern over every result block)
+    // keeps its compiled form.
+    std::shared_ptr<const Engine> engine;
+    if (m_engine && m_engine->code && m_engine->pattern == pattern && m_engine->options == options)
+        engine = m_engine;
+    m_engine.reset();
+    m_matches.reset();
+    m_subjectText = subject;
+
+    if (!engine) {
+        auto fresh = std::make_shared<Engine>();
+        fresh->pattern = pattern;
+        fresh->options = options;
+        CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
+        if (!compileContext) {
+            m_engine = std::move(fresh);
+            return true;
+        }
+        pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_LF);
+        const std::string patternUtf8 = gbkToUtf8String(pattern);
+        int errorCode = 0;
+        PCRE2_SIZE errorOffset = 0;
+        fresh->code.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(patternUtf8.data()), patternUtf8.size(), options,
+                                        &errorCode, &errorOffset, compileContext.get()));
+        if (!fresh->code) {
+            m_engine = std::move(fresh);
+            return true;
+        }
+        pcre2_jit_compile(fresh->code.get(), PCRE2_JIT_COMPLETE); // the interpreter runs when JIT is unavailable
+        pcre2_pattern_info(fresh->code.get(), PCRE2_INFO_CAPTURECOUNT, &fresh->groupCount);
+        engine = std::move(fresh);
     }
-    pcre2_jit_compile(engine->code.get(), PCRE2_JIT_COMPLETE); // the interpreter runs when JIT is unavailable
-    pcre2_pattern_info(engine->code.get(), PCRE2_INFO_CAPTURECOUNT, &engine->groupCount);
 
     auto matches = std::make_shared<Matches>();
     matches->groupCount = engine->groupCount;
