@@ -10,6 +10,12 @@ std::function<void()>& eventsHook()
     static std::function<void()> hook;
     return hook;
 }
+
+std::function<bool()>& abortHook()
+{
+    static std::function<bool()> hook;
+    return hook;
+}
 } // namespace
 
 void setProcessEventsHook(std::function<void()> hook)
@@ -21,6 +27,17 @@ void processPendingEvents()
 {
     if (auto& hook = eventsHook())
         hook();
+}
+
+void setAbortHook(std::function<bool()> hook)
+{
+    abortHook() = std::move(hook);
+}
+
+bool abortRequested()
+{
+    const auto& hook = abortHook();
+    return hook && hook();
 }
 
 } // namespace zv

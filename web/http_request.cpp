@@ -245,6 +245,7 @@ struct HopResult
     CURLcode code = CURLE_FAILED_INIT;
     long status = 0;
     bool cutOff = false;
+    bool aborted = false; // abandoned through the abort hook
     ByteBlock body;
     Text headers;
     std::string redirectUrl;
@@ -381,6 +382,12 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
     bool timedOut = false;
     for (;;) {
         processPendingEvents();
+        // Checked before every step, so a request asked for once the
+        // application has given up never even connects.
+        if (abortRequested()) {
+            result.aborted = true;
+            break;
+        }
         int running = 0;
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK || running == 0)
             break;
@@ -401,6 +408,8 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
         if (message->msg == CURLMSG_DONE && message->easy_handle == h)
             result.code = message->data.result;
     }
+    if (result.aborted)
+        result.code = CURLE_ABORTED_BY_CALLBACK;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
     char* location = nullptr;
     if (curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location)
@@ -497,6 +506,10 @@ ByteBlock httpRequest(const Text& url, const Text& method, const Text& proxy, co
         }
 
         HopResult result = exchange(std::move(hop), effectiveProxy(proxy), formHeaders);
+        // An abandoned exchange stopped at an arbitrary point: nothing of it
+        // may pass for a page.
+        if (result.aborted)
+            return {};
         if (responseHeaders) {
             const std::size_t nul = result.headers.find('\0');
             *responseHeaders = result.headers.substr(0, nul);

@@ -9,6 +9,8 @@
 // memory for the whole run and sent back on later calls. While waiting for
 // data the routine lets the window system process pending events
 // (web/event_hook.h), so event handlers can run in the middle of a call.
+// When the abort hook there reports true, the call returns at once with an
+// empty body (and no response headers), as a failed request does.
 //
 // Proxy: when ZERAVUDEZ_PROXY=host:port is set in the environment it is the
 // proxy of every call that names none; otherwise requests go direct and the
@@ -42,8 +44,9 @@ ByteBlock httpRequest(const Text& url, const Text& method = {}, const Text& prox
 
 // A plain GET of a picture address, through the same proxy setting and cookie
 // store as httpRequest. Returns the body, or an empty block when the transfer
-// fails, is cut off, or ends with anything but a success status (an error,
-// or a redirection still unfollowed when the limit of redirections is reached).
+// fails, is cut off, is abandoned, or ends with anything but a success status (an
+// error, or a redirection still unfollowed when the limit of redirections is
+// reached).
 ByteBlock downloadPicture(const Text& url);
 
 // Connect, receive and send time-outs of both routines: 18 seconds each. The

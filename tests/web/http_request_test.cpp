@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,7 @@ protected:
     {
         setHttpTimeout(std::chrono::milliseconds(0));
         setProcessEventsHook(nullptr);
+        setAbortHook(nullptr);
     }
 
     LoopbackServer server;
@@ -302,6 +305,46 @@ TEST_F(HttpRequestTest, PendingEventsAreProcessedWhileWaiting)
     EXPECT_EQ(httpRequest(server.url("/")), "ok");
     // At least one turn per 50 ms of waiting.
     EXPECT_GE(calls, 3);
+}
+
+TEST_F(HttpRequestTest, AbortHookAbandonsAStalledRequestAtOnce)
+{
+    // The server holds its answer back until released, for at most 10 s, far
+    // less than the time-out: a request that was not abandoned would get the
+    // whole page once the stall ends.
+    std::mutex mutex;
+    std::condition_variable released;
+    bool release = false;
+    bool stallEnded = false;
+    server.setHandler([&](const RecordedRequest&) {
+        std::unique_lock lock(mutex);
+        released.wait_for(lock, std::chrono::seconds(10), [&] { return release; });
+        stallEnded = true;
+        return Reply::ok("the whole page");
+    });
+    setHttpTimeout(std::chrono::seconds(60));
+
+    bool abandon = false;
+    setAbortHook([&] { return abandon; });
+    // The request has reached the server when an event handler gives up.
+    setProcessEventsHook([&] { abandon = abandon || server.requestCount() == 1; });
+    Text headers = "stale";
+    EXPECT_EQ(httpRequest(server.url("/stalled"), {}, {}, {}, {}, &headers), "");
+    EXPECT_EQ(headers, "");
+    EXPECT_EQ(downloadPicture(server.url("/picture")), "");
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_FALSE(stallEnded) << "the request waited for the server";
+        release = true;
+    }
+    released.notify_all();
+    // Once abandoning, nothing new goes out.
+    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(server.connectionCount(), 1u);
+
+    setAbortHook(nullptr);
+    EXPECT_EQ(httpRequest(server.url("/again")), "the whole page");
+    EXPECT_EQ(server.requestCount(), 2u);
 }
 
 TEST_F(HttpRequestTest, BodyIsCutAtTheLimit)
