@@ -131,7 +131,9 @@ bool RankCurveWindow::drawRankCurve()
     for (int i = 1; i <= n; ++i) {
         labels.push_back(dayLabel(day));
         int value = unranked;
-        if (store.openRecordset("select * from " + table + " where keydate like '" + paddedDayKey(day) + "'", SqlText)
+        // The one column drawn, not the whole row of every keyword.
+        if (store.openRecordset(
+                "select [" + keyword + "] from " + table + " where keydate like '" + paddedDayKey(day) + "'", SqlText)
             && store.recordCount() == 1) {
             int rank = 0;
             if (store.readInteger(keyword, rank) && rank != 0)

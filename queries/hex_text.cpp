@@ -2,6 +2,8 @@
 // and is fuzzed on its own.
 #include "queries/keyword_index.h"
 
+#include <array>
+
 namespace zv {
 
 Text bytesToHex(const ByteBlock& bytes)
@@ -19,24 +21,29 @@ Text bytesToHex(const ByteBlock& bytes)
 
 ByteBlock hexToBytes(const Text& hex)
 {
-    auto digit = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    };
-    ByteBlock bytes;
-    bytes.reserve(hex.size() / 2);
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-        const int high = digit(hex[i]);
-        const int low = digit(hex[i + 1]);
+    // Value of each byte as a hex digit, -1 for anything else. A stored picture
+    // is several thousand digits and a site selection decodes one per keyword.
+    static const auto digits = [] {
+        std::array<signed char, 256> table {};
+        table.fill(-1);
+        for (int c = '0'; c <= '9'; ++c)
+            table[static_cast<std::size_t>(c)] = static_cast<signed char>(c - '0');
+        for (int c = 'A'; c <= 'F'; ++c)
+            table[static_cast<std::size_t>(c)] = static_cast<signed char>(c - 'A' + 10);
+        for (int c = 'a'; c <= 'f'; ++c)
+            table[static_cast<std::size_t>(c)] = static_cast<signed char>(c - 'a' + 10);
+        return table;
+    }();
+    ByteBlock bytes(hex.size() / 2, '\0');
+    std::size_t n = 0;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2, ++n) {
+        const int high = digits[static_cast<unsigned char>(hex[i])];
+        const int low = digits[static_cast<unsigned char>(hex[i + 1])];
         if (high < 0 || low < 0)
             break;
-        bytes += static_cast<char>(high * 16 + low);
+        bytes[n] = static_cast<char>(high * 16 + low);
     }
+    bytes.resize(n);
     return bytes;
 }
 
