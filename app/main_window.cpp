@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -311,6 +312,10 @@ void MainWindow::wireEvents()
 void MainWindow::onMainWindowCreated()
 {
     setProcessEventsHook([] { QCoreApplication::processEvents(); });
+    // Closing the window abandons the request in flight, so the program ends
+    // at once instead of after a silent server's time-out. A window that is
+    // gone abandons nothing.
+    setAbortHook([window = QPointer<MainWindow>(this)] { return window && window->isClosing(); });
     setStoreErrorHook(
         [](const std::string& message) { showMessage(QString::fromStdString(message), QStringLiteral("Error")); });
 

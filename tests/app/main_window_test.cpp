@@ -2,6 +2,10 @@
 
 #include "app/constants.h"
 #include "charts/drawing_surface.h"
+#include "web/http_request.h"
+
+#include "tests/support/loopback_server.h"
+#include "tests/support/temp_dir.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -15,8 +19,20 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace zv::test {
 namespace {
+
+using test::LoopbackServer;
+using test::RecordedRequest;
+using test::Reply;
 
 using StartUp = AppTest;
 
@@ -393,6 +409,131 @@ TEST_F(Closing, AnIdleWindowEndsAtOnceANestedOneAtTheOuterScope)
     idle->show();
     idle->close();
     EXPECT_EQ(idleClosed.count(), 1);
+}
+
+// Stands for the web while a server keeps silent: every request is recorded
+// and held without an answer until the test lets go, for at most 10 s, far
+// less than the request time-out, so a request that was not abandoned shows
+// as a stall that ended.
+class SilentWeb
+{
+public:
+    SilentWeb()
+    {
+        m_server.setHandler([this](const RecordedRequest&) {
+            std::unique_lock lock(m_mutex);
+            if (!m_released.wait_for(lock, std::chrono::seconds(10), [this] { return m_release; }))
+                m_stallEnded = true;
+            return Reply::status(404, "Not Found", "");
+        });
+        setHttpTimeout(std::chrono::seconds(60));
+    }
+    ~SilentWeb()
+    {
+        release();
+        m_server.stop();
+        setHttpTimeout(std::chrono::milliseconds(0));
+    }
+    SilentWeb(const SilentWeb&) = delete;
+    SilentWeb& operator=(const SilentWeb&) = delete;
+
+    std::string proxy() const { return m_server.authority(); }
+    std::size_t requestCount() const { return m_server.requestCount(); }
+    bool stallEnded()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_stallEnded;
+    }
+    void release()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_release = true;
+        }
+        m_released.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_release = false;
+    bool m_stallEnded = false;
+    LoopbackServer m_server;
+};
+
+// Runs action, which sends requests to web, and closes the window as soon as
+// the first of them has reached the server.
+void closeAtFirstRequest(MainWindow& w, const SilentWeb& web, const std::function<void()>& action)
+{
+    const std::size_t before = web.requestCount();
+    QTimer closer;
+    closer.setInterval(5);
+    QObject::connect(&closer, &QTimer::timeout, &w, [&] {
+        if (web.requestCount() > before) {
+            closer.stop();
+            w.close();
+        }
+    });
+    closer.start();
+    action();
+}
+
+TEST_F(Closing, DuringARequestToASilentServerEndsWithoutWaitingForIt)
+{
+    SilentWeb web;
+    std::optional<ScopedEnv> proxy;
+    {
+        // A rank search of two keywords over three pages, closed during its
+        // first request: nothing more is asked and today's row stays absent.
+        auto w = start();
+        addSiteNamed(*w, "silent.example.com");
+        addKeywordNamed(*w, "first");
+        addKeywordNamed(*w, "second");
+        ASSERT_TRUE(w->store.executeSql("delete from silent_example_com"));
+        w->组合框_搜索范围->setCurrentIndex(2);
+        w->show();
+        proxy.emplace("ZERAVUDEZ_PROXY", web.proxy().c_str());
+        QSignalSpy closed(w.get(), &MainWindow::closed);
+        closeAtFirstRequest(*w, web, [&] { w->按钮_查询排名->click(); });
+        EXPECT_FALSE(web.stallEnded()) << "the search waited for the silent server";
+        EXPECT_EQ(web.requestCount(), 1u);
+        EXPECT_EQ(closed.count(), 1);
+        DbPeek db(databasePath());
+        EXPECT_TRUE(db.rows("select * from silent_example_com").empty());
+    }
+    {
+        // The index lookup of the same keywords.
+        proxy.reset();
+        auto w = start();
+        w->组合框_网站列表->setCurrentIndex(0);
+        Q_EMIT w->组合框_网站列表->activated(0);
+        ASSERT_EQ(w->keywordRowCount(), 2);
+        w->show();
+        proxy.emplace("ZERAVUDEZ_PROXY", web.proxy().c_str());
+        QSignalSpy closed(w.get(), &MainWindow::closed);
+        closeAtFirstRequest(*w, web, [&] { w->按钮_查询百度指数->click(); });
+        EXPECT_FALSE(web.stallEnded()) << "the lookup waited for the silent server";
+        EXPECT_EQ(web.requestCount(), 2u);
+        EXPECT_EQ(closed.count(), 1);
+        DbPeek db(databasePath());
+        EXPECT_TRUE(db.rows("select * from web_baiduzhishu").empty());
+    }
+    {
+        // Adding a site: its overview query is cut short, and neither the
+        // keyword import, the index lookup nor the rank search sends anything.
+        auto w = start();
+        w->show();
+        QSignalSpy closed(w.get(), &MainWindow::closed);
+        closeAtFirstRequest(*w, web, [&] { addSiteNamed(*w, "quiet.example.com"); });
+        EXPECT_FALSE(web.stallEnded()) << "adding the site waited for the silent server";
+        EXPECT_EQ(web.requestCount(), 3u);
+        EXPECT_EQ(closed.count(), 1);
+        DbPeek db(databasePath());
+        EXPECT_EQ(db.rows("select web_name from website order by 1"),
+                  (std::vector<std::vector<std::string>> {{"quiet_example_com"}, {"silent_example_com"}}));
+        EXPECT_TRUE(db.rows("select * from quiet_example_com_xx").empty());
+        EXPECT_TRUE(db.rows("select * from quiet_example_com").empty());
+    }
 }
 
 } // namespace
