@@ -213,6 +213,13 @@ std::u16string composeCombiningMarks(std::u16string_view utf16)
         return std::u16string(utf16);
     const auto length = static_cast<int32_t>(utf16.size());
     const UChar* const s = asUChars(utf16.data());
+    // Text already composed throughout (nearly every page) comes back as it
+    // is; the table look-up of the quick check is far cheaper than the walk
+    // below.
+    const icu::UnicodeString whole(false, s, length);
+    if (nfc->spanQuickCheckYes(whole, status) == length && U_SUCCESS(status))
+        return std::u16string(utf16);
+    status = U_ZERO_ERROR;
     std::u16string out;
     out.reserve(utf16.size());
     int32_t start = 0;
