@@ -1,5 +1,7 @@
 #include "store/sql_statement.h"
 
+#include "text/text.h"
+
 #include <unicode/uchar.h>
 
 #include <algorithm>
@@ -29,17 +31,6 @@ constexpr std::string_view kReservedWords[] = {
     "VARBINARY",     "VARCHAR",     "WHERE",        "WITH",      "XOR",      "ROWID",      "_ROWID_",    "OID",
     "YESNO",         "VAR",         "VARP",         "VALUE",     "NTEXT",
 };
-
-std::string upperAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
-}
 
 bool isReserved(std::string_view word)
 {

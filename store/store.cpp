@@ -140,28 +140,6 @@ struct Cell
     }
 };
 
-std::string upperAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
-}
-
-std::string lowerAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
 bool sameName(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && lowerAscii(a) == lowerAscii(b);

@@ -218,4 +218,24 @@ Text utf8ToGbkString(std::string_view utf8)
     return utf16ToGbk(utf8ToUtf16(utf8));
 }
 
+std::string lowerAscii(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+std::string upperAscii(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
 } // namespace zv

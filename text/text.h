@@ -46,6 +46,12 @@ Text trimBlanks(std::string_view s);
 // past the range of int are clamped.
 int leadingInteger(std::string_view s);
 
+// Byte-wise folding of the letters A-Z / a-z, for ASCII and UTF-8 texts such
+// as protocol names, header names and statement words. Bytes from 0x80 up are
+// left alone, so UTF-8 text keeps its characters.
+std::string lowerAscii(std::string_view s);
+std::string upperAscii(std::string_view s);
+
 // Boundary conversions (ICU "windows-936"). Characters code page 936 lacks
 // become "?"; malformed input never fails, it is replaced.
 std::string gbkToUtf8String(std::string_view gbk);

@@ -110,29 +110,16 @@ private:
     std::array<std::mutex, CURL_LOCK_DATA_LAST> mutexes_;
 };
 
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-Text lowerAsciiText(std::string_view s)
-{
-    Text out(s);
-    for (char& c : out)
-        c = lowerAscii(c);
-    return out;
-}
-
 bool startsWithIgnoringCase(std::string_view s, std::string_view prefix)
 {
-    return s.size() >= prefix.size() && lowerAsciiText(s.substr(0, prefix.size())) == lowerAsciiText(prefix);
+    return s.size() >= prefix.size() && lowerAscii(s.substr(0, prefix.size())) == lowerAscii(prefix);
 }
 
 // The header block is plain ASCII in practice; a case-blind byte search is
 // what its tests need.
 bool containsIgnoringCase(std::string_view hay, std::string_view needle)
 {
-    return lowerAsciiText(hay).find(lowerAsciiText(needle)) != std::string::npos;
+    return lowerAscii(hay).find(lowerAscii(needle)) != std::string::npos;
 }
 
 std::vector<std::string_view> headerLines(std::string_view block)
@@ -154,7 +141,7 @@ bool hasHeaderNamed(const std::vector<std::string_view>& lines, std::string_view
 {
     for (std::string_view line : lines) {
         const std::size_t colon = line.find(':');
-        if (colon != std::string_view::npos && lowerAsciiText(line.substr(0, colon)) == lowerAsciiText(name))
+        if (colon != std::string_view::npos && lowerAscii(line.substr(0, colon)) == lowerAscii(name))
             return true;
     }
     return false;
@@ -470,7 +457,7 @@ ByteBlock httpRequest(const Text& url, const Text& method, const Text& proxy, co
         hop.url = transferUrl(url);
         if (hop.url.empty())
             return {};
-        hop.post = lowerAsciiText(method) == "post";
+        hop.post = lowerAscii(method) == "post";
         hop.verb = hop.post ? method : Text("GET");
         hop.body = &postData;
 
