@@ -57,10 +57,10 @@ TEST(BmpReader, ReadsPalettedDepthsBothRowOrders)
                 }
                 return data;
             };
-            BmpSpec spec {.width = 5, .height = topDown ? -2 : 2, .bitCount = bits};
-            spec.palette = kPalette;
-            spec.pixelData = topDown ? packRow(top) + packRow(bottom) : packRow(bottom) + packRow(top);
-            const Picture p = decodeBmp(makeBmp(spec));
+            BmpSpec layout {.width = 5, .height = topDown ? -2 : 2, .bitCount = bits};
+            layout.palette = kPalette;
+            layout.pixelData = topDown ? packRow(top) + packRow(bottom) : packRow(bottom) + packRow(top);
+            const Picture p = decodeBmp(makeBmp(layout));
             ASSERT_EQ(p.width, 5) << bits;
             for (int x = 0; x < 5; ++x) {
                 EXPECT_EQ(rgbAt(p, x, 0), paletteRgb(top[x] & mask)) << bits << " " << x;
@@ -72,10 +72,10 @@ TEST(BmpReader, ReadsPalettedDepthsBothRowOrders)
 
 TEST(BmpReader, ReadsOs2CoreHeaderWithThreeBytePalette)
 {
-    BmpSpec spec {.infoSize = 12, .width = 2, .height = 1, .bitCount = 8};
-    spec.palette = kPalette;
-    spec.pixelData = ByteBlock("\x04\x02\0\0", 4);
-    const Picture p = decodeBmp(makeBmp(spec));
+    BmpSpec layout {.infoSize = 12, .width = 2, .height = 1, .bitCount = 8};
+    layout.palette = kPalette;
+    layout.pixelData = ByteBlock("\x04\x02\0\0", 4);
+    const Picture p = decodeBmp(makeBmp(layout));
     ASSERT_EQ(p.width, 2);
     EXPECT_EQ(rgbAt(p, 0, 0), paletteRgb(4));
     EXPECT_EQ(rgbAt(p, 1, 0), paletteRgb(2));

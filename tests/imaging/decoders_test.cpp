@@ -41,7 +41,7 @@ class PngDepths : public ::testing::TestWithParam<PngCase>
 TEST_P(PngDepths, DecodesEveryPixel)
 {
     const PngCase c = GetParam();
-    PngSpec spec {
+    PngSpec layout {
         .width = 9, .height = 7, .colourType = c.colourType, .bitDepth = c.bitDepth, .interlaced = c.interlaced};
     const int channels = c.colourType == PNG_COLOR_TYPE_GRAY || c.colourType == PNG_COLOR_TYPE_PALETTE ? 1
         : c.colourType == PNG_COLOR_TYPE_GRAY_ALPHA                                                    ? 2
@@ -50,18 +50,18 @@ TEST_P(PngDepths, DecodesEveryPixel)
     const unsigned levels = 1u << c.bitDepth;
     if (c.colourType == PNG_COLOR_TYPE_PALETTE) {
         for (unsigned i = 0; i < levels; ++i)
-            spec.palette.push_back({static_cast<std::uint8_t>(i * 3), static_cast<std::uint8_t>(255 - i),
+            layout.palette.push_back({static_cast<std::uint8_t>(i * 3), static_cast<std::uint8_t>(255 - i),
                                     static_cast<std::uint8_t>(i * 7 % 256)});
     }
     for (std::size_t i = 0; i < static_cast<std::size_t>(9 * 7 * channels); ++i)
-        spec.samples.push_back(sampleValue(i, levels));
+        layout.samples.push_back(sampleValue(i, levels));
     // Samples of 16-bit pictures are multiples of 257, so each stands for an
     // exact 8-bit value.
     if (c.bitDepth == 16)
-        for (auto& s : spec.samples)
+        for (auto& s : layout.samples)
             s = static_cast<std::uint16_t>((s % 256) * 257);
 
-    const Picture p = decodePng(makePng(spec));
+    const Picture p = decodePng(makePng(layout));
     ASSERT_EQ(p.width, 9);
     ASSERT_EQ(p.height, 7);
     auto to8 = [&](unsigned v) { return c.bitDepth == 16 ? v / 257 : v * 255 / (levels - 1); };
@@ -71,17 +71,17 @@ TEST_P(PngDepths, DecodesEveryPixel)
             Rgb expected {};
             int alpha = 255;
             if (c.colourType == PNG_COLOR_TYPE_PALETTE) {
-                const auto& e = spec.palette[spec.samples[at]];
+                const auto& e = layout.palette[layout.samples[at]];
                 expected = {e[0], e[1], e[2]};
             } else if (channels <= 2) {
-                const int g = static_cast<int>(to8(spec.samples[at]));
+                const int g = static_cast<int>(to8(layout.samples[at]));
                 expected = {g, g, g};
             } else {
-                expected = {static_cast<int>(to8(spec.samples[at])), static_cast<int>(to8(spec.samples[at + 1])),
-                            static_cast<int>(to8(spec.samples[at + 2]))};
+                expected = {static_cast<int>(to8(layout.samples[at])), static_cast<int>(to8(layout.samples[at + 1])),
+                            static_cast<int>(to8(layout.samples[at + 2]))};
             }
             if (channels == 2 || channels == 4)
-                alpha = static_cast<int>(to8(spec.samples[at + channels - 1]));
+                alpha = static_cast<int>(to8(layout.samples[at + channels - 1]));
             for (int& v : expected)
                 v = (v * alpha + 255 * (255 - alpha) + 127) / 255;
             ASSERT_EQ(rgbAt(p, x, y), expected) << x << "," << y;
@@ -151,9 +151,9 @@ ByteBlock withPngSize(ByteBlock png, std::uint32_t width, std::uint32_t height)
 
 TEST(PngReader, RefusesOversizedTruncatedAndCorruptFiles)
 {
-    PngSpec spec {.width = 4, .height = 4, .colourType = PNG_COLOR_TYPE_RGB};
-    spec.samples.assign(48, 99);
-    const ByteBlock good = makePng(spec);
+    PngSpec layout {.width = 4, .height = 4, .colourType = PNG_COLOR_TYPE_RGB};
+    layout.samples.assign(48, 99);
+    const ByteBlock good = makePng(layout);
     ASSERT_FALSE(decodePng(good).isNull());
     ASSERT_FALSE(decodePng(withPngSize(good, 4, 4)).isNull());
     EXPECT_TRUE(decodePng(withPngSize(good, 16385, 1)).isNull());

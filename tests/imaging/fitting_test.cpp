@@ -128,10 +128,10 @@ TEST(Converter, RewritesPictureFilesAsBmpInPlace)
 {
     test::TemporaryFolder folder;
     const std::string path = folder.path("100.bmp");
-    test::PngSpec spec {.width = 3, .height = 2, .colourType = PNG_COLOR_TYPE_RGB};
+    test::PngSpec layout {.width = 3, .height = 2, .colourType = PNG_COLOR_TYPE_RGB};
     for (int i = 0; i < 18; ++i)
-        spec.samples.push_back(static_cast<std::uint16_t>(i * 10));
-    ASSERT_TRUE(writeFileBytes(path, test::makePng(spec)));
+        layout.samples.push_back(static_cast<std::uint16_t>(i * 10));
+    ASSERT_TRUE(writeFileBytes(path, test::makePng(layout)));
     ASSERT_TRUE(convertToBmp24File(path));
     const ByteBlock converted = readFileBytes(path);
     ASSERT_EQ(converted.size(), bmp24FileSize(3, 2));

@@ -33,11 +33,11 @@ void putLittle(std::string& out, std::uint32_t value, int size)
 
 ByteBlock claimingBmp()
 {
-    BmpSpec spec;
-    spec.width = static_cast<std::int32_t>(kClaimed);
-    spec.height = static_cast<std::int32_t>(kClaimed);
-    spec.pixelData = ByteBlock(64, '\x7F');
-    return makeBmp(spec);
+    BmpSpec layout;
+    layout.width = static_cast<std::int32_t>(kClaimed);
+    layout.height = static_cast<std::int32_t>(kClaimed);
+    layout.pixelData = ByteBlock(64, '\x7F');
+    return makeBmp(layout);
 }
 
 ByteBlock claimingPng()

@@ -32,37 +32,37 @@ void appendToBlock(png_structp png, png_bytep data, std::size_t length)
 
 } // namespace
 
-ByteBlock makeBmp(const BmpSpec& spec)
+ByteBlock makeBmp(const BmpSpec& layout)
 {
-    const bool core = spec.infoSize == 12;
+    const bool core = layout.infoSize == 12;
     ByteBlock info;
     if (core) {
         put32(info, 12);
-        put16(info, static_cast<std::uint16_t>(spec.width));
-        put16(info, static_cast<std::uint16_t>(spec.height));
+        put16(info, static_cast<std::uint16_t>(layout.width));
+        put16(info, static_cast<std::uint16_t>(layout.height));
         put16(info, 1);
-        put16(info, spec.bitCount);
+        put16(info, layout.bitCount);
     } else {
-        put32(info, spec.infoSize);
-        put32(info, static_cast<std::uint32_t>(spec.width));
-        put32(info, static_cast<std::uint32_t>(spec.height));
+        put32(info, layout.infoSize);
+        put32(info, static_cast<std::uint32_t>(layout.width));
+        put32(info, static_cast<std::uint32_t>(layout.height));
         put16(info, 1);
-        put16(info, spec.bitCount);
-        put32(info, spec.compression);
-        put32(info, static_cast<std::uint32_t>(spec.pixelData.size()));
+        put16(info, layout.bitCount);
+        put32(info, layout.compression);
+        put32(info, static_cast<std::uint32_t>(layout.pixelData.size()));
         put32(info, 2835);
         put32(info, 2835);
-        put32(info, static_cast<std::uint32_t>(spec.palette.size()));
+        put32(info, static_cast<std::uint32_t>(layout.palette.size()));
         put32(info, 0);
-        if (spec.infoSize > 40)
-            for (std::uint32_t m : spec.masks)
+        if (layout.infoSize > 40)
+            for (std::uint32_t m : layout.masks)
                 put32(info, m);
-        info.resize(spec.infoSize, '\0');
-        if (spec.infoSize == 40)
-            for (std::uint32_t m : spec.masks)
+        info.resize(layout.infoSize, '\0');
+        if (layout.infoSize == 40)
+            for (std::uint32_t m : layout.masks)
                 put32(info, m);
     }
-    for (const auto& c : spec.palette) {
+    for (const auto& c : layout.palette) {
         info.push_back(static_cast<char>(c[2]));
         info.push_back(static_cast<char>(c[1]));
         info.push_back(static_cast<char>(c[0]));
@@ -70,13 +70,13 @@ ByteBlock makeBmp(const BmpSpec& spec)
             info.push_back('\0');
     }
     ByteBlock file = "BM";
-    put32(file, static_cast<std::uint32_t>(14 + info.size() + spec.pixelData.size()));
+    put32(file, static_cast<std::uint32_t>(14 + info.size() + layout.pixelData.size()));
     put32(file, 0);
     put32(file, static_cast<std::uint32_t>(14 + info.size()));
-    return file + info + spec.pixelData;
+    return file + info + layout.pixelData;
 }
 
-ByteBlock makePng(const PngSpec& spec)
+ByteBlock makePng(const PngSpec& layout)
 {
     ByteBlock out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -86,46 +86,46 @@ ByteBlock makePng(const PngSpec& spec)
         throw std::runtime_error("png write failed");
     }
     png_set_write_fn(png, &out, appendToBlock, nullptr);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colourType,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (const auto& c : spec.palette)
+    for (const auto& c : layout.palette)
         palette.push_back({c[0], c[1], c[2]});
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    std::vector<png_byte> alpha(spec.paletteAlpha.begin(), spec.paletteAlpha.end());
+    std::vector<png_byte> alpha(layout.paletteAlpha.begin(), layout.paletteAlpha.end());
     png_color_16 colour {};
     if (!alpha.empty()) {
         png_set_tRNS(png, info, alpha.data(), static_cast<int>(alpha.size()), nullptr);
-    } else if (!spec.transparentColour.empty()) {
-        if (spec.transparentColour.size() == 1) {
-            colour.gray = spec.transparentColour[0];
+    } else if (!layout.transparentColour.empty()) {
+        if (layout.transparentColour.size() == 1) {
+            colour.gray = layout.transparentColour[0];
         } else {
-            colour.red = spec.transparentColour[0];
-            colour.green = spec.transparentColour[1];
-            colour.blue = spec.transparentColour[2];
+            colour.red = layout.transparentColour[0];
+            colour.green = layout.transparentColour[1];
+            colour.blue = layout.transparentColour[2];
         }
         png_set_tRNS(png, info, nullptr, 0, &colour);
     }
     png_write_info(png, info);
     const int channels = png_get_channels(png, info);
     const std::size_t rowBytes = png_get_rowbytes(png, info);
-    std::vector<png_byte> buffer(rowBytes * spec.height, 0);
-    std::vector<png_bytep> rows(spec.height);
+    std::vector<png_byte> buffer(rowBytes * layout.height, 0);
+    std::vector<png_bytep> rows(layout.height);
     std::size_t s = 0;
-    for (int y = 0; y < spec.height; ++y) {
+    for (int y = 0; y < layout.height; ++y) {
         rows[y] = buffer.data() + rowBytes * y;
-        for (int i = 0; i < spec.width * channels; ++i, ++s) {
-            const unsigned v = spec.samples.at(s);
-            if (spec.bitDepth == 16) {
+        for (int i = 0; i < layout.width * channels; ++i, ++s) {
+            const unsigned v = layout.samples.at(s);
+            if (layout.bitDepth == 16) {
                 rows[y][2 * i] = static_cast<png_byte>(v >> 8);
                 rows[y][2 * i + 1] = static_cast<png_byte>(v & 0xFF);
-            } else if (spec.bitDepth == 8) {
+            } else if (layout.bitDepth == 8) {
                 rows[y][i] = static_cast<png_byte>(v);
             } else {
-                const int perByte = 8 / spec.bitDepth;
-                const int shift = 8 - spec.bitDepth * (i % perByte + 1);
+                const int perByte = 8 / layout.bitDepth;
+                const int shift = 8 - layout.bitDepth * (i % perByte + 1);
                 rows[y][i / perByte] |= static_cast<png_byte>(v << shift);
             }
         }
@@ -165,35 +165,35 @@ ByteBlock makeJpeg(int width, int height, int components, const std::vector<std:
     return out;
 }
 
-ByteBlock makeTiff(const TiffSpec& spec)
+ByteBlock makeTiff(const TiffSpec& layout)
 {
     TemporaryFolder folder;
     const std::string path = folder.path("picture.tif");
     TIFF* tiff = TIFFOpen(path.c_str(), "w");
     if (tiff == nullptr)
         throw std::runtime_error("tiff open failed");
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(spec.width));
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(spec.height));
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<std::uint16_t>(spec.samplesPerPixel));
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<std::uint16_t>(spec.bitsPerSample));
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, static_cast<std::uint16_t>(spec.photometric));
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, static_cast<std::uint16_t>(spec.compression));
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(layout.width));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(layout.height));
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<std::uint16_t>(layout.samplesPerPixel));
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<std::uint16_t>(layout.bitsPerSample));
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, static_cast<std::uint16_t>(layout.photometric));
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, static_cast<std::uint16_t>(layout.compression));
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(spec.rowsPerStrip));
-    if (spec.unassociatedAlpha) {
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(layout.rowsPerStrip));
+    if (layout.unassociatedAlpha) {
         const std::uint16_t extra = EXTRASAMPLE_UNASSALPHA;
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
-    if (!spec.colourMap.empty()) {
-        const std::size_t n = spec.colourMap.size() / 3;
-        std::vector<std::uint16_t> map = spec.colourMap;
+    if (!layout.colourMap.empty()) {
+        const std::size_t n = layout.colourMap.size() / 3;
+        std::vector<std::uint16_t> map = layout.colourMap;
         TIFFSetField(tiff, TIFFTAG_COLORMAP, map.data(), map.data() + n, map.data() + 2 * n);
     }
     const std::size_t rowBytes
-        = (static_cast<std::size_t>(spec.width) * spec.samplesPerPixel * spec.bitsPerSample + 7) / 8;
+        = (static_cast<std::size_t>(layout.width) * layout.samplesPerPixel * layout.bitsPerSample + 7) / 8;
     std::vector<std::uint8_t> row(rowBytes);
-    for (int y = 0; y < spec.height; ++y) {
-        std::copy_n(spec.samples.begin() + static_cast<std::ptrdiff_t>(rowBytes * y), rowBytes, row.begin());
+    for (int y = 0; y < layout.height; ++y) {
+        std::copy_n(layout.samples.begin() + static_cast<std::ptrdiff_t>(rowBytes * y), rowBytes, row.begin());
         TIFFWriteScanline(tiff, row.data(), static_cast<std::uint32_t>(y), 0);
     }
     TIFFClose(tiff);

@@ -24,7 +24,7 @@ struct BmpSpec
     std::vector<std::uint32_t> masks {}; // written after a 40-byte header, inside bigger ones
     ByteBlock pixelData {};
 };
-ByteBlock makeBmp(const BmpSpec& spec);
+ByteBlock makeBmp(const BmpSpec& layout);
 
 struct PngSpec
 {
@@ -38,7 +38,7 @@ struct PngSpec
     std::vector<std::uint8_t> paletteAlpha {}; // tRNS for palettes
     std::vector<std::uint16_t> transparentColour {}; // tRNS for grey (1 value) or RGB (3 values)
 };
-ByteBlock makePng(const PngSpec& spec);
+ByteBlock makePng(const PngSpec& layout);
 
 // components 1 (grey), 3 (RGB) or 4 (CMYK, with the Adobe marker).
 ByteBlock makeJpeg(int width, int height, int components, const std::vector<std::uint8_t>& samples, bool progressive);
@@ -56,7 +56,7 @@ struct TiffSpec
     std::vector<std::uint16_t> colourMap {}; // red, green, blue tables for palettes
     std::vector<std::uint8_t> samples {}; // packed rows
 };
-ByteBlock makeTiff(const TiffSpec& spec);
+ByteBlock makeTiff(const TiffSpec& layout);
 
 // A folder under the system's temporary folder, removed with its content.
 class TemporaryFolder

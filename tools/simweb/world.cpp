@@ -320,10 +320,10 @@ std::unique_ptr<World> World::fromScenarioText(const std::string& jsonText, cons
             world->fixedDay_ = day;
         }
         const json sites = doc.value("sites", json::object());
-        for (const auto& [host, spec] : sites.items()) {
+        for (const auto& [host, siteJson] : sites.items()) {
             Scenario::Site site;
-            if (spec.contains("overview")) {
-                site.overview = spec.at("overview");
+            if (siteJson.contains("overview")) {
+                site.overview = siteJson.at("overview");
                 for (const auto& [key, value] : site.overview.items()) {
                     static const std::set<std::string> known
                         = {"snapshot", "indexed", "backlinks", "today", "week", "month"};
@@ -335,9 +335,9 @@ std::unique_ptr<World> World::fromScenarioText(const std::string& jsonText, cons
                     }
                 }
             }
-            if (spec.contains("ranks")) {
+            if (siteJson.contains("ranks")) {
                 std::map<std::string, std::vector<RankEntry>> ranks;
-                for (const auto& [keyword, entries] : spec.at("ranks").items()) {
+                for (const auto& [keyword, entries] : siteJson.at("ranks").items()) {
                     auto& list = ranks[keyword];
                     for (const auto& e : entries) {
                         RankEntry entry;
@@ -352,8 +352,8 @@ std::unique_ptr<World> World::fromScenarioText(const std::string& jsonText, cons
                 }
                 site.ranks = std::move(ranks);
             }
-            if (spec.contains("home")) {
-                const json& h = spec.at("home");
+            if (siteJson.contains("home")) {
+                const json& h = siteJson.at("home");
                 HomePage home;
                 home.keywords = h.value("keywords", std::vector<std::string> {});
                 home.separator = h.value("separator", std::string(","));
@@ -374,25 +374,25 @@ std::unique_ptr<World> World::fromScenarioText(const std::string& jsonText, cons
         const json index = doc.value("index", json::object());
         world->scenario_->throttled = index.value("throttled", false);
         const json keywords = index.value("keywords", json::object());
-        for (const auto& [keyword, spec] : keywords.items()) {
+        for (const auto& [keyword, siteJson] : keywords.items()) {
             Scenario::Keyword k;
-            if (spec.contains("value")) {
-                k.value = spec.at("value").get<int>();
+            if (siteJson.contains("value")) {
+                k.value = siteJson.at("value").get<int>();
             }
-            if (spec.contains("format")) {
-                k.format = formatFromExtension(spec.at("format").get<std::string>());
+            if (siteJson.contains("format")) {
+                k.format = formatFromExtension(siteJson.at("format").get<std::string>());
                 if (!k.format) {
-                    throw std::invalid_argument("unknown picture format " + spec.at("format").dump());
+                    throw std::invalid_argument("unknown picture format " + siteJson.at("format").dump());
                 }
             }
-            if (spec.contains("width")) {
-                k.width = std::clamp(spec.at("width").get<int>(), 1, 2000);
+            if (siteJson.contains("width")) {
+                k.width = std::clamp(siteJson.at("width").get<int>(), 1, 2000);
             }
-            if (spec.contains("height")) {
-                k.height = std::clamp(spec.at("height").get<int>(), 1, 2000);
+            if (siteJson.contains("height")) {
+                k.height = std::clamp(siteJson.at("height").get<int>(), 1, 2000);
             }
-            if (spec.contains("picture")) {
-                const std::string file = spec.at("picture").get<std::string>();
+            if (siteJson.contains("picture")) {
+                const std::string file = siteJson.at("picture").get<std::string>();
                 const auto dot = file.find_last_of('.');
                 k.pictureFormat = formatFromExtension(
                     dot == std::string::npos ? std::string_view() : std::string_view(file).substr(dot + 1));
@@ -401,13 +401,13 @@ std::unique_ptr<World> World::fromScenarioText(const std::string& jsonText, cons
                 }
                 k.pictureBytes = readFile(file.starts_with('/') ? file : baseDir + "/" + file);
             }
-            k.listed = spec.value("listed", true);
-            k.throttled = spec.value("throttled", false);
-            if (spec.contains("cell")) {
-                k.cell = spec.at("cell").get<std::string>();
+            k.listed = siteJson.value("listed", true);
+            k.throttled = siteJson.value("throttled", false);
+            if (siteJson.contains("cell")) {
+                k.cell = siteJson.at("cell").get<std::string>();
             }
-            if (spec.contains("related")) {
-                k.related = spec.at("related").get<std::vector<std::string>>();
+            if (siteJson.contains("related")) {
+                k.related = siteJson.at("related").get<std::vector<std::string>>();
             }
             world->scenario_->keywords[keyword] = std::move(k);
         }
