@@ -51,7 +51,7 @@ TEST_P(PngDepths, DecodesEveryPixel)
     if (c.colourType == PNG_COLOR_TYPE_PALETTE) {
         for (unsigned i = 0; i < levels; ++i)
             layout.palette.push_back({static_cast<std::uint8_t>(i * 3), static_cast<std::uint8_t>(255 - i),
-                                    static_cast<std::uint8_t>(i * 7 % 256)});
+                                      static_cast<std::uint8_t>(i * 7 % 256)});
     }
     for (std::size_t i = 0; i < static_cast<std::size_t>(9 * 7 * channels); ++i)
         layout.samples.push_back(sampleValue(i, levels));
