@@ -1,5 +1,7 @@
 #include "tests/support/loopback_server.h"
 
+#include "text/text.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -15,16 +17,6 @@ namespace zv::test {
 namespace {
 
 constexpr auto slice = std::chrono::milliseconds(20);
-
-std::string lowerAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
 
 std::string trimmed(std::string_view s)
 {
