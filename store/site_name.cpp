@@ -1,4 +1,4 @@
-#include "store/store.h"
+#include "store/site_name.h"
 
 namespace zv {
 

@@ -3,6 +3,8 @@
 // the store operations every part of the program uses. Texts passed in and out
 // are code page 936 (GBK); they cross into SQLite as UTF-8.
 
+#include "store/date_time.h"
+#include "store/site_name.h" // the site table names, used with the store everywhere
 #include "text/text.h"
 
 #include <functional>
@@ -28,11 +30,6 @@ struct Field
     {
     }
     std::variant<int, Text> ref;
-};
-
-struct DateTime
-{
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
 enum RecordsetMode : int { SqlText = 1, TableName = 2 };
@@ -94,10 +91,5 @@ private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };
-
-// Site address <-> site table name: "." -> "_" then "-" -> "__", and back
-// ("__" -> "-" then "_" -> "."), whole characters, left to right.
-Text siteTableName(const Text& address);
-Text siteAddress(const Text& tableName);
 
 } // namespace zv
