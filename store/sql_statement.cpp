@@ -93,18 +93,27 @@ bool isNamePart(char32_t c)
     return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_XID_CONTINUE);
 }
 
-// Length in bytes of the identifier starting at s[i] (0 when none starts there).
+bool isAsciiDigit(char32_t c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Length in bytes of the name starting at s[i] (0 when none starts there). A
+// name may start with a digit, as site addresses and keywords do ("163_com",
+// "3d打印"); digits alone are a number.
 std::size_t nameLength(std::string_view s, std::size_t i)
 {
     std::size_t j = i;
+    bool digitsOnly = true;
     while (j < s.size()) {
         auto [cp, len] = decodeUtf8(s, j);
-        if (len == 0 || !(j == i ? isNameStart(cp) : isNamePart(cp))) {
+        if (len == 0 || !(j == i ? isNameStart(cp) || isAsciiDigit(cp) : isNamePart(cp))) {
             break;
         }
+        digitsOnly = digitsOnly && isAsciiDigit(cp);
         j += len;
     }
-    return j - i;
+    return digitsOnly ? 0 : j - i;
 }
 
 struct ParseError

@@ -2,8 +2,8 @@
 // The statements the program sends to the store, recognised form by form.
 // Only these forms are accepted; everything else is a syntax error. Table and
 // column names must be bare identifiers (letters of any script, digits and
-// "_", not starting with a digit, not a reserved word), so a spliced name can
-// never carry SQL of its own, and one text is always one statement.
+// "_", not digits alone, not a reserved word), so a spliced name can never
+// carry SQL of its own, and one text is always one statement.
 //
 // Texts here are UTF-8; the store converts at its boundary.
 

@@ -34,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
         "select max([seo]) as themax from www_a_com", "select * from www_a_com where keydate like '2010-1-5'",
         "select * from web_baiduzhishu where keywords='seo'",
         "UPDATE web_baiduzhishu SET baiduzhishu='0A1B' WHERE keywords = 'seo'", "select * from website;",
-        "DROP INDEX index1 ON www_a_com", "insert into website (web_name) values ('x')"));
+        "DROP INDEX index1 ON www_a_com", "insert into website (web_name) values ('x')",
+        "alter table t add 9lives int default 0"));
 
 // Texts that must not run: names that are not bare identifiers, several
 // statements, comments, and statement forms the program never sends.
@@ -53,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
     UnsafeOrForeign, RejectedStatement,
     ::testing::Values("alter table t add bad key int default 0", "alter table t add  int default 0",
                       "alter table t add a-b int default 0", "alter table t add select int default 0",
-                      "alter table t add 9lives int default 0", "alter table t add seo int default 0; drop table t",
+                      "alter table t add seo int default 0; drop table t",
                       "alter table t add seo int default 0 -- comment", "alter table t add seo int /* c */ default 0",
                       "alter table t add seo\xEF\xBC\x9B int default 0", // full-width semicolon
                       "alter table t add \xE3\x80\x80seo int default 0", // ideographic space
@@ -65,7 +66,17 @@ INSTANTIATE_TEST_SUITE_P(
                       "select max([bad key]) as themax from t", "select max([ seo]) as themax from t",
                       "select * from t where keydate like '2010-1-5", "select * from t; select * from u",
                       "PRAGMA writable_schema=1", "ATTACH 'x' AS y", "delete from website where web_name=x", "select 1",
-                      ""));
+                      "",
+                      // Names starting with a digit keep the same guard.
+                      "alter table t add 3d x int default 0", "alter table t add 360 int default 0",
+                      "alter table t add 3d int default 0; drop table t", "alter table t add 3d int default 0 -- c",
+                      "alter table t add 3d /* c */ int default 0", "alter table t add 3d' int default 0",
+                      "alter table t add 3d\xEF\xBC\x9B int default 0", // full-width semicolon
+                      "alter table t add 3d\xEF\xBC\x87 int default 0", // full-width apostrophe
+                      "alter table t add 3d\xE3\x80\x80x int default 0", // ideographic space
+                      "drop table 163_com; drop table website", "drop table 163_com -- x",
+                      "select * from 1_5 where 1=1", "alter table t add 1.5 int default 0",
+                      "alter table 163 add seo int default 0"));
 
 TEST(StatementReading, SplicedValueStaysInsideItsQuotes)
 {
@@ -127,6 +138,44 @@ TEST(StatementReading, ColumnDefinitionsAndKeywordCase)
     EXPECT_EQ(sel.items[0].alias, "themax");
 }
 
+TEST(StatementReading, NamesMayStartWithADigit)
+{
+    // Site tables such as 163_com and keywords such as 3d打印 or 5g手机.
+    const std::string printing = "3d\xE6\x89\x93\xE5\x8D\xB0";
+    ParseOutcome outcome = parseStatement("alter table 163_com add " + printing + " int default 0");
+    ASSERT_TRUE(outcome.statement.has_value()) << outcome.error;
+    const auto& add = std::get<AlterAddColumn>(*outcome.statement);
+    EXPECT_EQ(add.table, "163_com");
+    EXPECT_EQ(add.column.name, printing);
+    ASSERT_TRUE(add.column.defaultValue.has_value());
+    EXPECT_EQ(add.column.defaultValue->kind, Literal::Kind::Integer);
+    EXPECT_EQ(add.column.defaultValue->text, "0");
+
+    outcome = parseStatement("select max([5g\xE6\x89\x8B\xE6\x9C\xBA]) as themax from 58_com");
+    ASSERT_TRUE(outcome.statement.has_value()) << outcome.error;
+    const auto& sel = std::get<Select>(*outcome.statement);
+    EXPECT_EQ(sel.items[0].column, "5g\xE6\x89\x8B\xE6\x9C\xBA");
+    EXPECT_EQ(sel.table, "58_com");
+
+    // Numbers stay numbers where a value is expected, also right after a name.
+    outcome = parseStatement("Create TABLE 360_cn_xx (keydate datetime not null default date() PRIMARY KEY,"
+                             "baidukuaizhao varchar(20) default 0,baidushoulu int default 12)");
+    ASSERT_TRUE(outcome.statement.has_value()) << outcome.error;
+    const auto& ct = std::get<CreateTable>(*outcome.statement);
+    EXPECT_EQ(ct.table, "360_cn_xx");
+    EXPECT_EQ(ct.columns[1].size, 20);
+    EXPECT_EQ(ct.columns[2].defaultValue->text, "12");
+    outcome = parseStatement("UPDATE t SET 3d = -1.5 WHERE 5g >= 10");
+    ASSERT_TRUE(outcome.statement.has_value()) << outcome.error;
+    const auto& up = std::get<Update>(*outcome.statement);
+    EXPECT_EQ(up.assignments[0].column, "3d");
+    EXPECT_EQ(up.assignments[0].value.kind, Literal::Kind::Real);
+    EXPECT_EQ(up.assignments[0].value.text, "-1.5");
+    EXPECT_EQ(up.where->column, "5g");
+    EXPECT_EQ(up.where->value.text, "10");
+    EXPECT_FALSE(parseStatement("UPDATE t SET a = 1e5").statement.has_value()) << "not a number";
+}
+
 TEST(StatementReading, NameRules)
 {
     EXPECT_TRUE(isValidName("www_a__b_com"));
@@ -135,7 +184,15 @@ TEST(StatementReading, NameRules)
     EXPECT_TRUE(isValidName("seo\xE4\xBC\x98\xE5\x8C\x96"));
     EXPECT_FALSE(isValidName(""));
     EXPECT_FALSE(isValidName("a b"));
-    EXPECT_FALSE(isValidName("1abc"));
+    EXPECT_TRUE(isValidName("1abc"));
+    EXPECT_TRUE(isValidName("163_com"));
+    EXPECT_TRUE(isValidName("3d\xE6\x89\x93\xE5\x8D\xB0")); // 3d printing
+    EXPECT_FALSE(isValidName("360")) << "digits alone are a number";
+    EXPECT_FALSE(isValidName("1.5"));
+    EXPECT_FALSE(isValidName("3d x"));
+    EXPECT_FALSE(isValidName("3d;"));
+    EXPECT_FALSE(isValidName("\xEF\xBC\x93"
+                             "d")); // a full-width digit does not start a name
     EXPECT_FALSE(isValidName("a'b"));
     EXPECT_FALSE(isValidName("a\xEF\xBC\x87"
                              "b")); // full-width apostrophe
@@ -149,6 +206,7 @@ TEST(StatementReading, NulCharacterEndsNothing)
     using namespace std::string_view_literals;
     EXPECT_FALSE(parseStatement("select * from t\0; drop table t"sv).statement.has_value());
     EXPECT_FALSE(parseStatement("select * from t where keywords='a\0b'"sv).statement.has_value());
+    EXPECT_FALSE(parseStatement("alter table t add 3d\0x int default 0"sv).statement.has_value());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -280,7 +281,12 @@ TEST_F(StoreTest, KeywordNamesAreJudgedByTheStatement)
                             "x",
                             "seo\xA3\xA7",
                             "x int default 0; drop table website",
-                            "x int default 0 --"};
+                            "x int default 0 --",
+                            "3d x",
+                            "360",
+                            "3d\xA3\xBB",
+                            "3d'",
+                            "3d int default 0; drop table website"};
     for (const Text& K : refused) {
         const std::size_t before = errors.size();
         EXPECT_FALSE(store.openRecordset(addKeywordColumnSql("www_a_com", K), 1)) << K;
@@ -320,6 +326,64 @@ TEST_F(StoreTest, ChineseColumnNamesRoundTrip)
     EXPECT_TRUE(store.executeSql(dropKeywordColumnSql("www_a_com", K)));
     ASSERT_TRUE(store.openRecordset(selectRankTableSql("www_a_com"), 1));
     EXPECT_EQ(store.fieldName(2), "");
+}
+
+TEST_F(StoreTest, NamesStartingWithADigitRoundTrip)
+{
+    for (const char* address : {"163.com", "58.com", "360.cn"}) {
+        ASSERT_TRUE(addSite(address)) << address;
+    }
+    std::vector<Text> sites = registeredSites();
+    std::sort(sites.begin(), sites.end());
+    EXPECT_EQ(sites, (std::vector<Text> {"163.com", "360.cn", "58.com"}));
+
+    const Text T = siteTableName("163.com");
+    const Text printing = gbk("3d打印");
+    const Text phones = gbk("5g手机");
+    ASSERT_TRUE(store.openRecordset(addKeywordColumnSql(T, printing), 1));
+    ASSERT_TRUE(store.openRecordset(addKeywordColumnSql(T, phones), 1));
+    ASSERT_TRUE(addDay(T, "2010-01-02", {{printing, 7}, {phones, 30}}));
+    ASSERT_TRUE(store.openRecordset(T, 2));
+    ASSERT_TRUE(store.addNew());
+    ASSERT_TRUE(store.writeInteger(printing, 3));
+    ASSERT_TRUE(store.update());
+
+    // Today's row found by date and changed in place.
+    ASSERT_TRUE(store.openRecordset("select * from " + T + " where keydate=date()", 1));
+    ASSERT_EQ(store.recordCount(), 1);
+    ASSERT_TRUE(store.writeInteger(phones, 12));
+    ASSERT_TRUE(store.update());
+    ASSERT_TRUE(store.openRecordset("select * from " + T + " where keydate=date()", 1));
+    int rank = 0;
+    ASSERT_TRUE(store.readInteger(printing, rank));
+    EXPECT_EQ(rank, 3);
+    ASSERT_TRUE(store.readInteger(phones, rank));
+    EXPECT_EQ(rank, 12);
+    ASSERT_TRUE(store.openRecordset("select * from " + T + " where keydate like '2010-1-2'", 1));
+    ASSERT_EQ(store.recordCount(), 1);
+    ASSERT_TRUE(store.readInteger(printing, rank));
+    EXPECT_EQ(rank, 7);
+
+    ASSERT_TRUE(store.openRecordset("select max([" + phones + "]) as themax from " + T, 1));
+    ASSERT_TRUE(store.readInteger("themax", rank));
+    EXPECT_EQ(rank, 30);
+
+    EXPECT_TRUE(store.executeSql(dropKeywordColumnSql(T, printing)));
+    ASSERT_TRUE(store.openRecordset(selectRankTableSql(T), 1));
+    EXPECT_EQ(store.fieldName(2), phones);
+    EXPECT_EQ(store.fieldName(3), "");
+
+    // The overview table, and the site's removal.
+    ASSERT_TRUE(addDay(overviewTableName(T), "2010-01-02", {{"baidushoulu", 5}}));
+    EXPECT_EQ(countRows("select * from 163_com_xx where keydate like '2010-1-2'"), 1);
+    EXPECT_TRUE(store.executeSql(deleteSiteSql(T)));
+    EXPECT_TRUE(store.executeSql(dropRankTableSql(T)));
+    EXPECT_TRUE(store.executeSql(dropOverviewTableSql(T)));
+    sites = registeredSites();
+    std::sort(sites.begin(), sites.end());
+    EXPECT_EQ(sites, (std::vector<Text> {"360.cn", "58.com"}));
+    EXPECT_EQ(countRows(selectRankTableSql("58_com")), 0) << "the other sites keep their tables";
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(StoreTest, ReadIntegerOnlyFromIntegerColumns)
