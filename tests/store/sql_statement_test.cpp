@@ -2,81 +2,135 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 namespace zv::sql {
 namespace {
 
+// A statement text and the name its test case carries.
+struct StatementCase
+{
+    const char* name;
+    const char* sql;
+};
+
+void PrintTo(const StatementCase& c, std::ostream* os)
+{
+    *os << '"' << c.sql << '"';
+}
+
+std::string caseName(const ::testing::TestParamInfo<StatementCase>& info)
+{
+    return info.param.name;
+}
+
 // Every statement form the program sends, with names as they occur.
-class AcceptedStatement : public ::testing::TestWithParam<const char*>
+class AcceptedStatement : public ::testing::TestWithParam<StatementCase>
 {
 };
 
 TEST_P(AcceptedStatement, Parses)
 {
-    const ParseOutcome outcome = parseStatement(GetParam());
+    const ParseOutcome outcome = parseStatement(GetParam().sql);
     EXPECT_TRUE(outcome.statement.has_value()) << outcome.error;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ProgramForms, AcceptedStatement,
     ::testing::Values(
-        "Create TABLE website(web_name varchar(50) PRIMARY KEY)",
-        "Create TABLE web_baiduzhishu(keywords varchar(100) PRIMARY KEY,baiduzhishu memo default 0)",
-        "Create TABLE www_a__b_com (ID Counter PRIMARY KEY,keydate datetime not null default date())",
-        "Create UNIQUE INDEX index1 on www_a__b_com(keydate)", "drop table www_a_com", "DROP TABLE www_a_com_xx",
-        "Create TABLE www_a_com_xx (keydate datetime not null default date() PRIMARY KEY,baidukuaizhao varchar(20) "
-        "default 0,baidushoulu int default 0,baidufanlian int default 0,jinrishoulu int default 0,zuijinyizhou int "
-        "default 0,zuijinyiyue int default 0)",
-        "select * from website", "delete from website where web_name='www_a_com'", "select * from www_a_com",
-        "alter table www_a_com add seo int default 0", "alter table www_a_com drop seo",
-        "alter table www_a_com add  seo  int default 0",
-        "alter table www_a_com add \xE5\x85\xB3\xE9\x94\xAE int default 0",
-        "select * from www_a_com where keydate=date()", "select * from www_a_com_xx order by keydate desc",
-        "select max([seo]) as themax from www_a_com", "select * from www_a_com where keydate like '2010-1-5'",
-        "select * from web_baiduzhishu where keywords='seo'",
-        "UPDATE web_baiduzhishu SET baiduzhishu='0A1B' WHERE keywords = 'seo'", "select * from website;",
-        "DROP INDEX index1 ON www_a_com", "insert into website (web_name) values ('x')",
-        "alter table t add 9lives int default 0"));
+        StatementCase {"site_registry_table", "Create TABLE website(web_name varchar(50) PRIMARY KEY)"},
+        StatementCase {"keyword_index_table",
+                       "Create TABLE web_baiduzhishu(keywords varchar(100) PRIMARY "
+                       "KEY,baiduzhishu memo default 0)"},
+        StatementCase {"rank_table",
+                       "Create TABLE www_a__b_com (ID Counter PRIMARY KEY,keydate datetime not null default date())"},
+        StatementCase {"rank_date_index", "Create UNIQUE INDEX index1 on www_a__b_com(keydate)"},
+        StatementCase {"drop_unindexed_rank_table", "drop table www_a_com"},
+        StatementCase {"drop_overview_table", "DROP TABLE www_a_com_xx"},
+        StatementCase {"overview_table",
+                       "Create TABLE www_a_com_xx (keydate datetime not null default date() PRIMARY KEY,baidukuaizhao "
+                       "varchar(20) default 0,baidushoulu int default 0,baidufanlian int default 0,jinrishoulu int "
+                       "default 0,zuijinyizhou int default 0,zuijinyiyue int default 0)"},
+        StatementCase {"select_sites", "select * from website"},
+        StatementCase {"delete_site", "delete from website where web_name='www_a_com'"},
+        StatementCase {"select_rank_table", "select * from www_a_com"},
+        StatementCase {"add_keyword", "alter table www_a_com add seo int default 0"},
+        StatementCase {"drop_keyword", "alter table www_a_com drop seo"},
+        StatementCase {"add_keyword_with_extra_blanks", "alter table www_a_com add  seo  int default 0"},
+        StatementCase {"add_chinese_keyword", "alter table www_a_com add \xE5\x85\xB3\xE9\x94\xAE int default 0"},
+        StatementCase {"todays_row", "select * from www_a_com where keydate=date()"},
+        StatementCase {"history_newest_first", "select * from www_a_com_xx order by keydate desc"},
+        StatementCase {"best_rank", "select max([seo]) as themax from www_a_com"},
+        StatementCase {"day_by_like", "select * from www_a_com where keydate like '2010-1-5'"},
+        StatementCase {"index_lookup", "select * from web_baiduzhishu where keywords='seo'"},
+        StatementCase {"index_update", "UPDATE web_baiduzhishu SET baiduzhishu='0A1B' WHERE keywords = 'seo'"},
+        StatementCase {"trailing_semicolon", "select * from website;"},
+        StatementCase {"drop_index", "DROP INDEX index1 ON www_a_com"},
+        StatementCase {"insert_with_columns", "insert into website (web_name) values ('x')"},
+        StatementCase {"keyword_starting_with_digit", "alter table t add 9lives int default 0"}),
+    caseName);
 
 // Texts that must not run: names that are not bare identifiers, several
 // statements, comments, and statement forms the program never sends.
-class RejectedStatement : public ::testing::TestWithParam<const char*>
+class RejectedStatement : public ::testing::TestWithParam<StatementCase>
 {
 };
 
 TEST_P(RejectedStatement, Fails)
 {
-    const ParseOutcome outcome = parseStatement(GetParam());
+    const ParseOutcome outcome = parseStatement(GetParam().sql);
     EXPECT_FALSE(outcome.statement.has_value());
     EXPECT_FALSE(outcome.error.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     UnsafeOrForeign, RejectedStatement,
-    ::testing::Values("alter table t add bad key int default 0", "alter table t add  int default 0",
-                      "alter table t add a-b int default 0", "alter table t add select int default 0",
-                      "alter table t add seo int default 0; drop table t",
-                      "alter table t add seo int default 0 -- comment", "alter table t add seo int /* c */ default 0",
-                      "alter table t add seo\xEF\xBC\x9B int default 0", // full-width semicolon
-                      "alter table t add \xE3\x80\x80seo int default 0", // ideographic space
-                      "alter table t add [seo] int default 0", "alter table t add rowid int default 0",
-                      "alter table t drop seo; drop table website", "drop table website; drop table x",
-                      "Create TABLE  (ID Counter PRIMARY KEY,keydate datetime not null default date())",
-                      "Create TABLE a.b (ID Counter PRIMARY KEY)", "Create TABLE a:8080 (ID Counter PRIMARY KEY)",
-                      "drop table \"website\"", "drop table [website]", "select * from website where 1=1",
-                      "select max([bad key]) as themax from t", "select max([ seo]) as themax from t",
-                      "select * from t where keydate like '2010-1-5", "select * from t; select * from u",
-                      "PRAGMA writable_schema=1", "ATTACH 'x' AS y", "delete from website where web_name=x", "select 1",
-                      "",
-                      // Names starting with a digit keep the same guard.
-                      "alter table t add 3d x int default 0", "alter table t add 360 int default 0",
-                      "alter table t add 3d int default 0; drop table t", "alter table t add 3d int default 0 -- c",
-                      "alter table t add 3d /* c */ int default 0", "alter table t add 3d' int default 0",
-                      "alter table t add 3d\xEF\xBC\x9B int default 0", // full-width semicolon
-                      "alter table t add 3d\xEF\xBC\x87 int default 0", // full-width apostrophe
-                      "alter table t add 3d\xE3\x80\x80x int default 0", // ideographic space
-                      "drop table 163_com; drop table website", "drop table 163_com -- x",
-                      "select * from 1_5 where 1=1", "alter table t add 1.5 int default 0",
-                      "alter table 163 add seo int default 0"));
+    ::testing::Values(
+        StatementCase {"blank_in_name", "alter table t add bad key int default 0"},
+        StatementCase {"empty_name", "alter table t add  int default 0"},
+        StatementCase {"hyphen_in_name", "alter table t add a-b int default 0"},
+        StatementCase {"reserved_word_as_name", "alter table t add select int default 0"},
+        StatementCase {"second_statement_after_add", "alter table t add seo int default 0; drop table t"},
+        StatementCase {"line_comment", "alter table t add seo int default 0 -- comment"},
+        StatementCase {"block_comment", "alter table t add seo int /* c */ default 0"},
+        StatementCase {"full_width_semicolon", "alter table t add seo\xEF\xBC\x9B int default 0"},
+        StatementCase {"ideographic_space", "alter table t add \xE3\x80\x80seo int default 0"},
+        StatementCase {"bracketed_name_in_definition", "alter table t add [seo] int default 0"},
+        StatementCase {"rowid_as_name", "alter table t add rowid int default 0"},
+        StatementCase {"oid_as_name", "alter table t add oid int default 0"},
+        StatementCase {"second_statement_after_drop", "alter table t drop seo; drop table website"},
+        StatementCase {"two_drops", "drop table website; drop table x"},
+        StatementCase {"empty_table_name",
+                       "Create TABLE  (ID Counter PRIMARY KEY,keydate datetime not null default date())"},
+        StatementCase {"dotted_table_name", "Create TABLE a.b (ID Counter PRIMARY KEY)"},
+        StatementCase {"port_in_table_name", "Create TABLE a:8080 (ID Counter PRIMARY KEY)"},
+        StatementCase {"double_quoted_name", "drop table \"website\""},
+        StatementCase {"bracketed_table_name", "drop table [website]"},
+        StatementCase {"condition_without_column", "select * from website where 1=1"},
+        StatementCase {"blank_in_bracketed_name", "select max([bad key]) as themax from t"},
+        StatementCase {"blank_before_bracketed_name", "select max([ seo]) as themax from t"},
+        StatementCase {"unclosed_quote", "select * from t where keydate like '2010-1-5"},
+        StatementCase {"two_selects", "select * from t; select * from u"},
+        StatementCase {"pragma", "PRAGMA writable_schema=1"}, StatementCase {"attach", "ATTACH 'x' AS y"},
+        StatementCase {"unquoted_value", "delete from website where web_name=x"},
+        StatementCase {"select_without_table", "select 1"}, StatementCase {"empty_text", ""},
+        // Names starting with a digit keep the same guard.
+        StatementCase {"digit_name_with_blank", "alter table t add 3d x int default 0"},
+        StatementCase {"digits_only_name", "alter table t add 360 int default 0"},
+        StatementCase {"digit_name_then_second_statement", "alter table t add 3d int default 0; drop table t"},
+        StatementCase {"digit_name_then_line_comment", "alter table t add 3d int default 0 -- c"},
+        StatementCase {"digit_name_then_block_comment", "alter table t add 3d /* c */ int default 0"},
+        StatementCase {"digit_name_with_quote", "alter table t add 3d' int default 0"},
+        StatementCase {"digit_name_with_full_width_semicolon", "alter table t add 3d\xEF\xBC\x9B int default 0"},
+        StatementCase {"digit_name_with_full_width_apostrophe", "alter table t add 3d\xEF\xBC\x87 int default 0"},
+        StatementCase {"digit_name_with_ideographic_space", "alter table t add 3d\xE3\x80\x80x int default 0"},
+        StatementCase {"digit_table_then_second_statement", "drop table 163_com; drop table website"},
+        StatementCase {"digit_table_then_line_comment", "drop table 163_com -- x"},
+        StatementCase {"digit_table_condition_without_column", "select * from 1_5 where 1=1"},
+        StatementCase {"decimal_as_name", "alter table t add 1.5 int default 0"},
+        StatementCase {"digits_only_table", "alter table 163 add seo int default 0"}),
+    caseName);
 
 TEST(StatementReading, SplicedValueStaysInsideItsQuotes)
 {
