@@ -1,6 +1,6 @@
 #include "app/home_page.h"
 
-#include "app/constants.h"
+#include "readers/constants.h"
 
 #include <QDesktopServices>
 

@@ -1,19 +1,21 @@
 #include "app/main_window.h"
 
-#include "app/constants.h"
+#include "app/dialog_boxes.h"
 #include "app/home_page.h"
-#include "app/message_box.h"
-#include "app/paths.h"
-#include "app/qt_text.h"
 #include "charts/drawing_surface.h"
 #include "charts/overview_curve_window.h"
 #include "charts/rank_curve_window.h"
 #include "charts/site_history_window.h"
 #include "queries/keyword_index.h"
 #include "queries/rank_search.h"
+#include "readers/constants.h"
 #include "store/registry/keyword_registry.h"
 #include "store/registry/site_registry.h"
 #include "store/schema.h"
+#include "view/message_box.h"
+#include "view/paths.h"
+#include "view/picture_image.h"
+#include "view/qt_text.h"
 #include "web/event_hook.h"
 
 #include <QCloseEvent>
@@ -47,7 +49,6 @@ namespace {
 
 constexpr int kStatusTimerInterval = 10000;
 constexpr int kProgressFrameInterval = 150;
-constexpr int kKeywordColumns = 6;
 
 QString u(const char* utf8)
 {
@@ -197,7 +198,7 @@ void MainWindow::buildControls()
     超级列表框_关键词排名 = new QTreeWidget(this);
     超级列表框_关键词排名->setObjectName(u("超级列表框_关键词排名"));
     超级列表框_关键词排名->setGeometry(13, 121, 602, 232);
-    超级列表框_关键词排名->setColumnCount(kKeywordColumns);
+    超级列表框_关键词排名->setColumnCount(kKeywordColumnCount);
     超级列表框_关键词排名->setHeaderLabels(
         {QString(), u("编号"), u("关键词"), u("百度指数"), u("百度排名"), u("排名曲线")});
     超级列表框_关键词排名->setRootIsDecorated(false);
@@ -214,8 +215,8 @@ void MainWindow::buildControls()
     header->setMinimumSectionSize(1);
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
-    const int widths[kKeywordColumns] = {10, 40, 210, 80, 160, 80};
-    for (int c = 0; c < kKeywordColumns; ++c)
+    const int widths[kKeywordColumnCount] = {10, 40, 210, 80, 160, 80};
+    for (int c = 0; c < kKeywordColumnCount; ++c)
         超级列表框_关键词排名->setColumnWidth(c, widths[c]);
 
     分组框1 = makeGroupBox(this, "分组框1", 13, 359, 400, 80);
@@ -305,7 +306,9 @@ void MainWindow::wireEvents()
     onEvent(标签_总收录, &ValueLabel::clicked, openTotalIndexedCurve);
     onEvent(标签_百度反链, &ValueLabel::clicked, openBacklinkCurve);
     onEvent(标签_今日收录, &ValueLabel::clicked, openIndexedTodayCurve);
-    onEvent(超级列表框_关键词排名, &QTreeWidget::itemActivated, openRankCurve);
+    onEvent(超级列表框_关键词排名, &QTreeWidget::itemActivated, [](MainWindow& w) {
+        openRankCurve(w, toText(w.cellText(w.selectedKeywordRow(), KeywordColumn::Keyword)));
+    });
     onEvent(按钮_查询百度指数, &QPushButton::clicked, onIndexButtonClicked);
 }
 
@@ -316,24 +319,25 @@ void MainWindow::onMainWindowCreated()
     // at once instead of after a silent server's time-out. A window that is
     // gone abandons nothing.
     setAbortHook([window = QPointer<MainWindow>(this)] { return window && window->isClosing(); });
+    useDialogBoxes();
     setStoreErrorHook(
         [](const std::string& message) { showMessage(QString::fromStdString(message), QStringLiteral("Error")); });
 
     const QString path = databasePath();
     makeParentFolder(path);
     const std::string file = path.toStdString();
-    if (!store.connectAccess(file)) {
+    if (!m_store.connectAccess(file)) {
         Store::createDatabaseFile(file);
-        if (!store.connectAccess(file)) {
+        if (!m_store.connectAccess(file)) {
             setStatus(u("数据库链接失败！"));
             return;
         }
     }
     m_databaseOpen = true;
     // Both fail on every run after the first because the tables exist.
-    store.executeSql(createSiteRegistrySql());
-    store.executeSql(createKeywordIndexTableSql());
-    store.bindConnection();
+    m_store.executeSql(createSiteRegistrySql());
+    m_store.executeSql(createKeywordIndexTableSql());
+    m_store.bindConnection();
 
     const auto tick
         = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
@@ -349,6 +353,11 @@ void MainWindow::onMainWindowDestroyed()
     const int r = 1 + std::rand() % 5;
     if (r == 1)
         openHomePage();
+}
+
+QString MainWindow::currentSite() const
+{
+    return 组合框_网站列表->currentText();
 }
 
 QString MainWindow::panelText(int panel) const
@@ -433,6 +442,11 @@ void MainWindow::statusTimerTick()
     时钟1->setInterval(0);
 }
 
+int MainWindow::searchRangeIndex() const
+{
+    return 组合框_搜索范围->currentIndex();
+}
+
 int MainWindow::keywordRowCount() const
 {
     return 超级列表框_关键词排名->topLevelItemCount();
@@ -446,31 +460,25 @@ int MainWindow::selectedKeywordRow() const
     return 超级列表框_关键词排名->indexOfTopLevelItem(selected.first());
 }
 
-QString MainWindow::cellText(int row, int column) const
+QString MainWindow::cellText(int row, KeywordColumn column) const
 {
-    if (column < 0 || column >= kKeywordColumns)
-        return {};
     const QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row);
-    return item ? item->text(column) : QString();
+    return item ? item->text(static_cast<int>(column)) : QString();
 }
 
-void MainWindow::setCellText(int row, int column, const QString& text)
+void MainWindow::setCellText(int row, KeywordColumn column, const QString& text)
 {
-    if (column < 0 || column >= kKeywordColumns)
-        return;
     if (QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row))
-        item->setText(column, text);
+        item->setText(static_cast<int>(column), text);
 }
 
-void MainWindow::setCellPicture(int row, int column, const QImage& picture)
+void MainWindow::setCellPicture(int row, KeywordColumn column, const QImage& picture)
 {
-    if (column < 0 || column >= kKeywordColumns)
-        return;
     QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row);
     if (!item)
         return;
     if (picture.isNull()) {
-        item->setIcon(column, QIcon());
+        item->setIcon(static_cast<int>(column), QIcon());
         return;
     }
     // The picture list treats white as transparent.
@@ -482,7 +490,7 @@ void MainWindow::setCellPicture(int row, int column, const QImage& picture)
                 line[x] = 0;
         }
     }
-    item->setIcon(column, QIcon(QPixmap::fromImage(shown)));
+    item->setIcon(static_cast<int>(column), QIcon(QPixmap::fromImage(shown)));
 }
 
 int MainWindow::addKeywordRow()
@@ -500,14 +508,69 @@ void MainWindow::clearKeywordRows()
     m_fillingKeywordTable = false;
 }
 
+IndexPictureList* MainWindow::indexPictures()
+{
+    return m_indexPictures ? &*m_indexPictures : nullptr;
+}
+
+IndexPictureList& MainWindow::replaceIndexPictures()
+{
+    return m_indexPictures.emplace();
+}
+
+ValueLabel* MainWindow::figureLabel(FigureBox box) const
+{
+    switch (box) {
+    case FigureBox::Snapshot:
+        return 标签_百度快照;
+    case FigureBox::Indexed:
+        return 标签_总收录;
+    case FigureBox::Backlinks:
+        return 标签_百度反链;
+    case FigureBox::IndexedToday:
+        return 标签_今日收录;
+    case FigureBox::IndexedWeek:
+        return 标签_最近一周收录;
+    case FigureBox::IndexedMonth:
+        return 标签_最近一月收录;
+    }
+    return 标签_百度快照;
+}
+
+QString MainWindow::figureText(FigureBox box) const
+{
+    return figureLabel(box)->text();
+}
+
+void MainWindow::setFigureText(FigureBox box, const QString& text)
+{
+    figureLabel(box)->setText(text);
+}
+
+void MainWindow::clearFittingSurface()
+{
+    画板1->clearBackgroundPicture();
+    画板1->clear();
+}
+
+void MainWindow::showOnFittingSurface(const Picture& surface)
+{
+    // What the lookup leaves on the surface: the picture's top-left 80 x 22
+    // on white.
+    画板1->clearBackgroundPicture();
+    画板1->setBackgroundColor(Qt::white);
+    画板1->clear();
+    画板1->drawPicture(0, 0, toQImage(surface));
+}
+
 void MainWindow::keywordSelectionChanged()
 {
     if (m_fillingKeywordTable)
         return;
-    编辑框_关键词->setText(cellText(selectedKeywordRow(), 2));
+    编辑框_关键词->setText(cellText(selectedKeywordRow(), KeywordColumn::Keyword));
 }
 
-void MainWindow::runOperation(void (*routine)(MainWindow&))
+void MainWindow::runOperation(const Routine& routine)
 {
     if (m_destroying)
         return;
@@ -515,16 +578,15 @@ void MainWindow::runOperation(void (*routine)(MainWindow&))
     routine(*this);
 }
 
-MainWindow::OperationScope::OperationScope(MainWindow& window)
-    : m_window(window)
+void MainWindow::beginOperation()
 {
-    ++m_window.m_operationDepth;
+    ++m_operationDepth;
 }
 
-MainWindow::OperationScope::~OperationScope()
+void MainWindow::endOperation()
 {
-    if (--m_window.m_operationDepth == 0 && m_window.m_closeRequested)
-        m_window.finishClose();
+    if (--m_operationDepth == 0 && m_closeRequested)
+        finishClose();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

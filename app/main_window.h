@@ -3,10 +3,13 @@
 // status panel and its one-shot timer, the busy state, and the shared store
 // (the database connection and its one recordset). Controls are public
 // members named as the program names them, and each widget's objectName is
-// that same name.
+// that same name. The queries and the chart windows reach it through the
+// query and chart views it implements.
 
 #include "app/value_label.h"
 #include "store/store.h"
+#include "view/chart_view.h"
+#include "view/query_view.h"
 
 #include <QImage>
 #include <QList>
@@ -15,6 +18,8 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
@@ -29,11 +34,13 @@ namespace zv {
 
 class DrawingSurface;
 
-class MainWindow : public QWidget
+class MainWindow : public QWidget, public QueryView, public ChartView
 {
     Q_OBJECT
 
 public:
+    using OperationScope = zv::OperationScope;
+
     // Builds the window with its controls and runs the start-up sequence:
     // database opened (or created), fixed tables, site list, status timer.
     explicit MainWindow(QWidget* parent = nullptr);
@@ -81,66 +88,74 @@ public:
     QStatusBar* 状态条1 = nullptr;
 
     // The connection and the shared recordset of the whole run.
-    Store store;
+    Store& store() override { return m_store; }
+    // The text of 组合框_网站列表.
+    QString currentSite() const override;
 
     // Status bar panels, counted from 0; panel 1 is the status text. An index
     // out of range does nothing (reads as "").
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString& text);
-    void setStatus(const QString& text);
-    QString statusText() const;
+    void setStatus(const QString& text) override;
+    QString statusText() const override;
 
     // Disables (enables) the fourteen working controls in their fixed order and
     // shows (hides) the progress animation. A plain on/off state, not a count.
-    void enterBusyState();
-    void leaveBusyState();
+    void enterBusyState() override;
+    void leaveBusyState() override;
     bool isBusy() const;
 
     // Starts the 10-second countdown that puts "空闲..." back, unless it is
     // already running: re-arming never restarts a running countdown.
-    void armStatusTimer();
+    void armStatusTimer() override;
     // What the timer's tick does; public so that tests need not wait.
     void statusTimerTick();
 
+    // The current index of 组合框_搜索范围.
+    int searchRangeIndex() const override;
+
     // The keyword table.
-    int keywordRowCount() const;
-    int selectedKeywordRow() const; // -1 for none
-    QString cellText(int row, int column) const; // "" out of range
-    void setCellText(int row, int column, const QString& text);
-    // Shows picture in the cell with its white pixels transparent.
-    void setCellPicture(int row, int column, const QImage& picture);
-    int addKeywordRow(); // an empty row at the end; its index
-    void clearKeywordRows();
+    int keywordRowCount() const override;
+    int selectedKeywordRow() const override;
+    QString cellText(int row, KeywordColumn column) const override;
+    void setCellText(int row, KeywordColumn column, const QString& text) override;
+    void setCellPicture(int row, KeywordColumn column, const QImage& picture) override;
+    int addKeywordRow() override;
+    void clearKeywordRows() override;
+    IndexPictureList* indexPictures() override;
+    IndexPictureList& replaceIndexPictures() override;
+
+    // The value labels of 分组框3.
+    QString figureText(FigureBox box) const override;
+    void setFigureText(FigureBox box, const QString& text) override;
+
+    // 画板1, hidden.
+    void clearFittingSurface() override;
+    void showOnFittingSurface(const Picture& surface) override;
+
+    QWidget* chartParent() override { return this; }
 
     // True once start-up has opened the database.
     bool databaseOpen() const { return m_databaseOpen; }
 
-    // Every event handler runs inside one of these. Closing the window while
-    // one is alive hides the window at once but finishes the close (the
-    // closed() signal) only when the outermost scope ends, so a handler that
-    // processes events never has the window pulled away underneath it.
-    class OperationScope
-    {
-    public:
-        explicit OperationScope(MainWindow& window);
-        ~OperationScope();
-        OperationScope(const OperationScope&) = delete;
-        OperationScope& operator=(const OperationScope&) = delete;
-
-    private:
-        MainWindow& m_window;
-    };
+    // Every event handler runs inside an operation (an OperationScope).
+    // Closing the window while one is alive hides the window at once but
+    // finishes the close (the closed() signal) only when the outermost
+    // operation ends, so a handler that processes events never has the window
+    // pulled away underneath it.
+    void beginOperation() override;
+    void endOperation() override;
     // The user has closed the window; a long operation may stop early.
-    bool isClosing() const { return m_closeRequested; }
+    bool isClosing() const override { return m_closeRequested; }
     bool operationRunning() const { return m_operationDepth > 0; }
 
+    using Routine = std::function<void(MainWindow&)>;
     // Runs routine(*this) as an operation when signal fires.
-    template <typename Sender, typename Signal>
-    void onEvent(Sender* sender, Signal signal, void (*routine)(MainWindow&))
+    template <typename Sender, typename Signal> void onEvent(Sender* sender, Signal signal, Routine routine)
     {
-        connect(sender, signal, this, [this, routine] { runOperation(routine); });
+        connect(sender, signal, this, [this, routine = std::move(routine)] { runOperation(routine); });
     }
-    void runOperation(void (*routine)(MainWindow&));
+    void runOperation(const Routine& routine);
 
 Q_SIGNALS:
     // The window was closed and no operation is running any more: the program
@@ -160,6 +175,12 @@ private:
     void advanceProgressFrame();
     void finishClose();
     std::array<QWidget*, 14> workingControls() const;
+    ValueLabel* figureLabel(FigureBox box) const;
+
+    Store m_store;
+    // The index image list of the keyword table; replaced, never merged, by
+    // each lookup and load.
+    std::optional<IndexPictureList> m_indexPictures;
 
     QLabel* m_panels[4] = {};
     QTimer* m_progressTimer = nullptr;

@@ -4,14 +4,15 @@
 
 #include "app/home_page.h"
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/qt_text.h"
 #include "imaging/bmp.h"
 #include "imaging/fitting.h"
 #include "queries/keyword_index.h"
+#include "readers/hex_text.h"
 #include "store/registry/keyword_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
+#include "view/message_box.h"
+#include "view/qt_text.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -38,7 +39,7 @@ struct LoadedSite
         qputenv("XDG_DATA_HOME", data.path().toUtf8());
         qputenv("XDG_CACHE_HOME", data.path().toUtf8());
         window = std::make_unique<zv::MainWindow>();
-        zv::Store& store = window->store;
+        zv::Store& store = window->store();
         const zv::Text table = zv::siteTableName(kSite);
         store.executeSql(zv::createRankTableSql(table));
         store.executeSql(zv::createRankDateIndexSql(table));

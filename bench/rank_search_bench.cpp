@@ -7,12 +7,13 @@
 
 #include "app/home_page.h"
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/qt_text.h"
 #include "queries/rank_search.h"
+#include "readers/rank_page.h"
 #include "store/registry/keyword_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
+#include "view/message_box.h"
+#include "view/qt_text.h"
 #include "web/codepage.h"
 #include "web/http_request.h"
 #include "web/pattern_matcher.h"
@@ -196,9 +197,9 @@ void BM_RankSearchInWindow(benchmark::State& state)
     qputenv("XDG_CACHE_HOME", data.path().toUtf8());
     zv::MainWindow window;
     const zv::Text table = zv::siteTableName(kSite);
-    window.store.executeSql(zv::createRankTableSql(table));
-    window.store.executeSql(zv::createRankDateIndexSql(table));
-    window.store.executeSql(zv::createOverviewTableSql(table));
+    window.store().executeSql(zv::createRankTableSql(table));
+    window.store().executeSql(zv::createRankDateIndexSql(table));
+    window.store().executeSql(zv::createOverviewTableSql(table));
     window.组合框_网站列表->setEditText(zv::toQString(kSite));
     zv::addKeywords(window, keywords());
     zv::loadKeywordList(window);

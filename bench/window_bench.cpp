@@ -8,17 +8,18 @@
 
 #include "app/home_page.h"
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/qt_text.h"
 #include "charts/drawing_surface.h"
 #include "charts/rank_curve_renderer.h"
 #include "charts/rank_curve_window.h"
 #include "imaging/bmp.h"
 #include "imaging/fitting.h"
 #include "queries/keyword_index.h"
+#include "readers/hex_text.h"
 #include "store/registry/site_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
+#include "view/message_box.h"
+#include "view/qt_text.h"
 
 #include <QApplication>
 #include <QComboBox>

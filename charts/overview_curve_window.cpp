@@ -1,15 +1,14 @@
 #include "charts/overview_curve_window.h"
 
-#include "app/main_window.h"
-#include "app/qt_text.h"
 #include "charts/chart_days.h"
 #include "charts/curve_values.h"
 #include "charts/drawing_surface.h"
 #include "charts/line_chart.h"
 #include "charts/window_frame.h"
 #include "store/store.h"
+#include "view/chart_view.h"
+#include "view/qt_text.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -28,9 +27,9 @@ OverviewCurveSelection& overviewCurveSelection()
     return selection;
 }
 
-OverviewCurveWindow::OverviewCurveWindow(MainWindow& mainWindow)
-    : QDialog(&mainWindow)
-    , m_main(mainWindow)
+OverviewCurveWindow::OverviewCurveWindow(ChartView& view)
+    : QDialog(view.chartParent())
+    , m_view(view)
 {
     setObjectName(QStringLiteral("网站综合信息曲线"));
     setWindowTitle(QStringLiteral("网站综合信息曲线"));
@@ -77,7 +76,7 @@ OverviewCurveWindow::OverviewCurveWindow(MainWindow& mainWindow)
 bool OverviewCurveWindow::drawOverviewCurve()
 {
     const OverviewCurveSelection& selection = overviewCurveSelection();
-    const Text address = toText(m_main.组合框_网站列表->currentText());
+    const Text address = toText(m_view.currentSite());
     if (address.empty())
         return false;
     const int n = DaysPerPage;
@@ -85,7 +84,7 @@ bool OverviewCurveWindow::drawOverviewCurve()
     曲线图控件1->setTitle(QStringLiteral("[") + toQString(selection.chartCaption) + QStringLiteral("]曲线图"));
 
     const Text table = siteTableName(address) + "_xx";
-    Store& store = m_main.store;
+    Store& store = m_view.store();
     // A missing table has been reported by the store's error box; draw nothing.
     if (!store.openRecordset("select * from " + table, SqlText))
         return false;
@@ -118,7 +117,7 @@ bool OverviewCurveWindow::drawOverviewCurve()
 
 void OverviewCurveWindow::showEarlierDays()
 {
-    MainWindow::OperationScope scope(m_main);
+    OperationScope scope(m_view);
     OverviewCurveSelection& selection = overviewCurveSelection();
     ++selection.overviewPage;
     if (!drawOverviewCurve())
@@ -127,7 +126,7 @@ void OverviewCurveWindow::showEarlierDays()
 
 void OverviewCurveWindow::showLaterDays()
 {
-    MainWindow::OperationScope scope(m_main);
+    OperationScope scope(m_view);
     OverviewCurveSelection& selection = overviewCurveSelection();
     if (selection.overviewPage > 0) {
         --selection.overviewPage;
@@ -135,7 +134,7 @@ void OverviewCurveWindow::showLaterDays()
     }
 }
 
-void openOverviewCurve(MainWindow& mainWindow, const Text& column, const Text& caption)
+void openOverviewCurve(ChartView& view, const Text& column, const Text& caption)
 {
     static QPointer<OverviewCurveWindow> open;
     OverviewCurveSelection& selection = overviewCurveSelection();
@@ -145,26 +144,26 @@ void openOverviewCurve(MainWindow& mainWindow, const Text& column, const Text& c
         open->raise();
         return;
     }
-    auto* window = new OverviewCurveWindow(mainWindow);
+    auto* window = new OverviewCurveWindow(view);
     open = window;
     window->setWindowModality(Qt::ApplicationModal);
     window->exec();
     delete open.data();
 }
 
-void openTotalIndexedCurve(MainWindow& mainWindow)
+void openTotalIndexedCurve(ChartView& view)
 {
-    openOverviewCurve(mainWindow, "baidushoulu", toText(QStringLiteral("百度总收录")));
+    openOverviewCurve(view, "baidushoulu", toText(QStringLiteral("百度总收录")));
 }
 
-void openBacklinkCurve(MainWindow& mainWindow)
+void openBacklinkCurve(ChartView& view)
 {
-    openOverviewCurve(mainWindow, "baidufanlian", toText(QStringLiteral("百度domain反链")));
+    openOverviewCurve(view, "baidufanlian", toText(QStringLiteral("百度domain反链")));
 }
 
-void openIndexedTodayCurve(MainWindow& mainWindow)
+void openIndexedTodayCurve(ChartView& view)
 {
-    openOverviewCurve(mainWindow, "jinrishoulu", toText(QStringLiteral("百度每日收录")));
+    openOverviewCurve(view, "jinrishoulu", toText(QStringLiteral("百度每日收录")));
 }
 
 } // namespace zv

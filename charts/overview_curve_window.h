@@ -13,7 +13,7 @@ class QPushButton;
 namespace zv {
 
 class LineChart;
-class MainWindow;
+class ChartView;
 
 struct OverviewCurveSelection
 {
@@ -29,7 +29,7 @@ class OverviewCurveWindow : public QDialog
 
 public:
     // Builds the window from its layout and draws the current page.
-    explicit OverviewCurveWindow(MainWindow& mainWindow);
+    explicit OverviewCurveWindow(ChartView& view);
 
     LineChart* 曲线图控件1 = nullptr;
     QLabel* 标签1 = nullptr;
@@ -43,15 +43,15 @@ public:
     void showLaterDays();
 
 private:
-    MainWindow& m_main;
+    ChartView& m_view;
 };
 
 // Chooses the figure and opens the window in dialog mode; returns when it is closed.
-void openOverviewCurve(MainWindow& mainWindow, const Text& column, const Text& caption);
+void openOverviewCurve(ChartView& view, const Text& column, const Text& caption);
 
 // The three value labels' clicks.
-void openTotalIndexedCurve(MainWindow& mainWindow);
-void openBacklinkCurve(MainWindow& mainWindow);
-void openIndexedTodayCurve(MainWindow& mainWindow);
+void openTotalIndexedCurve(ChartView& view);
+void openBacklinkCurve(ChartView& view);
+void openIndexedTodayCurve(ChartView& view);
 
 } // namespace zv

@@ -1,16 +1,15 @@
 #include "charts/rank_curve_window.h"
 
-#include "app/main_window.h"
-#include "app/qt_text.h"
 #include "charts/chart_days.h"
 #include "charts/curve_values.h"
 #include "charts/drawing_surface.h"
 #include "charts/rank_curve_renderer.h"
 #include "charts/window_frame.h"
 #include "store/store.h"
+#include "view/chart_view.h"
+#include "view/qt_text.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -42,9 +41,9 @@ RankCurveWindow* rankCurveWindow()
     return openWindow().data();
 }
 
-RankCurveWindow::RankCurveWindow(MainWindow& mainWindow)
-    : QWidget(&mainWindow, Qt::Window)
-    , m_main(mainWindow)
+RankCurveWindow::RankCurveWindow(ChartView& view)
+    : QWidget(view.chartParent(), Qt::Window)
+    , m_view(view)
 {
     setObjectName(QStringLiteral("百度关键词排名曲线"));
     setWindowTitle(QStringLiteral("百度关键词排名曲线"));
@@ -101,14 +100,14 @@ void RankCurveWindow::clearCurve()
 
 bool RankCurveWindow::drawRankCurve()
 {
-    const Text table = siteTableName(toText(m_main.组合框_网站列表->currentText()));
+    const Text table = siteTableName(toText(m_view.currentSite()));
     const Text keyword = rankCurveSelection().curveKeyword;
     const int page = rankCurveSelection().rankPage;
     if (table.empty() || keyword.empty())
         return false;
     const int n = DaysPerPage;
 
-    Store& store = m_main.store;
+    Store& store = m_view.store();
     // A missing table or keyword column has been reported by the store's
     // error box; nothing is drawn then.
     // Only the number of recorded days matters here; counting them spares
@@ -150,7 +149,7 @@ bool RankCurveWindow::drawRankCurve()
 
 void RankCurveWindow::showEarlierDays()
 {
-    MainWindow::OperationScope scope(m_main);
+    OperationScope scope(m_view);
     RankCurveSelection& selection = rankCurveSelection();
     ++selection.rankPage;
     if (!drawRankCurve())
@@ -159,7 +158,7 @@ void RankCurveWindow::showEarlierDays()
 
 void RankCurveWindow::showLaterDays()
 {
-    MainWindow::OperationScope scope(m_main);
+    OperationScope scope(m_view);
     RankCurveSelection& selection = rankCurveSelection();
     if (selection.rankPage > 0) {
         --selection.rankPage;
@@ -167,15 +166,14 @@ void RankCurveWindow::showLaterDays()
     }
 }
 
-void openRankCurve(MainWindow& mainWindow)
+void openRankCurve(ChartView& view, const Text& keyword)
 {
     RankCurveSelection& selection = rankCurveSelection();
-    const int row = mainWindow.selectedKeywordRow();
-    selection.curveKeyword = toText(mainWindow.cellText(row, 2));
+    selection.curveKeyword = keyword;
 
     RankCurveWindow* window = openWindow().data();
     if (!window) {
-        window = new RankCurveWindow(mainWindow);
+        window = new RankCurveWindow(view);
         openWindow() = window;
         window->show();
     } else {
@@ -188,7 +186,7 @@ void openRankCurve(MainWindow& mainWindow)
         window->raise();
         window->activateWindow();
     }
-    window->标签_域名->setText(mainWindow.组合框_网站列表->currentText());
+    window->标签_域名->setText(view.currentSite());
     window->标签_关键词->setText(QStringLiteral("关键词 [") + toQString(selection.curveKeyword)
                                  + QStringLiteral("] 百度排名曲线图"));
 }

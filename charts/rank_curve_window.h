@@ -16,7 +16,7 @@ class QPushButton;
 namespace zv {
 
 class DrawingSurface;
-class MainWindow;
+class ChartView;
 
 struct RankCurveSelection
 {
@@ -31,7 +31,7 @@ class RankCurveWindow : public QWidget
 
 public:
     // Builds the window from its layout and draws the current page.
-    explicit RankCurveWindow(MainWindow& mainWindow);
+    explicit RankCurveWindow(ChartView& view);
 
     QLabel* 标签1 = nullptr;
     QLabel* 标签_域名 = nullptr;
@@ -52,12 +52,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    MainWindow& m_main;
+    ChartView& m_view;
 };
 
 // The keyword table's row activation: remembers the row's keyword and opens
 // the window, or draws the new keyword at once in the window already open.
-void openRankCurve(MainWindow& mainWindow);
+void openRankCurve(ChartView& view, const Text& keyword);
 
 // The open rank curve window, or nullptr.
 RankCurveWindow* rankCurveWindow();

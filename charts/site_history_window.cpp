@@ -1,13 +1,12 @@
 #include "charts/site_history_window.h"
 
-#include "app/main_window.h"
-#include "app/qt_text.h"
 #include "charts/chart_days.h"
 #include "charts/window_frame.h"
 #include "store/store.h"
+#include "view/chart_view.h"
+#include "view/qt_text.h"
 
 #include <QAbstractItemView>
-#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
@@ -15,9 +14,9 @@
 
 namespace zv {
 
-SiteHistoryWindow::SiteHistoryWindow(MainWindow& mainWindow)
-    : QDialog(&mainWindow)
-    , m_main(mainWindow)
+SiteHistoryWindow::SiteHistoryWindow(ChartView& view)
+    : QDialog(view.chartParent())
+    , m_view(view)
 {
     setObjectName(QStringLiteral("网站历史查询"));
     setWindowTitle(QStringLiteral("网站历史查询"));
@@ -51,13 +50,13 @@ SiteHistoryWindow::SiteHistoryWindow(MainWindow& mainWindow)
 
 void SiteHistoryWindow::fillSiteHistory()
 {
-    const Text address = toText(m_main.组合框_网站列表->currentText());
+    const Text address = toText(m_view.currentSite());
     if (address.empty())
         return;
     标签_网站历史->setText(QStringLiteral("[") + toQString(address) + QStringLiteral("]网站历史数据"));
 
     const Text table = siteTableName(address) + "_xx";
-    Store& store = m_main.store;
+    Store& store = m_view.store();
     // A missing table has already been reported by the store's error box.
     if (!store.openRecordset("select * from " + table + " order by keydate desc", SqlText))
         return;
@@ -87,14 +86,14 @@ void SiteHistoryWindow::fillSiteHistory()
     }
 }
 
-void openSiteHistory(MainWindow& mainWindow)
+void openSiteHistory(ChartView& view)
 {
     static QPointer<SiteHistoryWindow> open;
     if (open) {
         open->raise();
         return;
     }
-    auto* window = new SiteHistoryWindow(mainWindow);
+    auto* window = new SiteHistoryWindow(view);
     open = window;
     window->setWindowModality(Qt::ApplicationModal);
     window->exec();

@@ -9,7 +9,7 @@ class QTableWidget;
 
 namespace zv {
 
-class MainWindow;
+class ChartView;
 
 class SiteHistoryWindow : public QDialog
 {
@@ -17,7 +17,7 @@ class SiteHistoryWindow : public QDialog
 
 public:
     // Builds the window from its layout and fills it (fillSiteHistory).
-    explicit SiteHistoryWindow(MainWindow& mainWindow);
+    explicit SiteHistoryWindow(ChartView& view);
 
     QLabel* 标签_网站历史 = nullptr;
     QTableWidget* 超级列表框_历史 = nullptr;
@@ -25,11 +25,11 @@ public:
     void fillSiteHistory();
 
 private:
-    MainWindow& m_main;
+    ChartView& m_view;
 };
 
 // The snapshot label's click: opens the history window in dialog mode and
 // returns when it is closed.
-void openSiteHistory(MainWindow& mainWindow);
+void openSiteHistory(ChartView& view);
 
 } // namespace zv

@@ -1,6 +1,6 @@
 #pragma once
-// Home-page keyword import: seeds a newly added site's keyword list from the
-// keywords meta tag of its home page.
+// Home-page keyword import: the keywords a newly added site's home page
+// declares in its keywords meta tag, to seed its keyword list.
 
 #include "text/text.h"
 
@@ -8,18 +8,11 @@
 
 namespace zv {
 
-class MainWindow;
+class QueryView;
 
-// Fetches "http://" + the current site and adds every keyword its keywords
-// meta tag declares (through addKeywords). Shows nothing of its own.
-void importHomePageKeywords(MainWindow& window);
-
-// The cleaned content of the keywords meta tag of a home page as received:
-// GBK unless a charset meta tag declares UTF-8; trimmed; quotation marks, "'",
-// "/" and "name=" removed. Empty when the page has no such tag.
-Text homePageKeywordText(const ByteBlock& body);
-
-// The keyword text cut at the first of ",", "_", "，", "|", " " it contains.
-std::vector<Text> splitHomePageKeywords(const Text& keywordText);
+// Fetches "http://" + the current site and returns the keywords its keywords
+// meta tag declares; none when no site is chosen or the user has closed the
+// window. Shows nothing of its own.
+std::vector<Text> importHomePageKeywords(QueryView& view);
 
 } // namespace zv

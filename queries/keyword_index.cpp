@@ -1,10 +1,5 @@
 #include "queries/keyword_index.h"
 
-#include "app/constants.h"
-#include "app/main_window.h"
-#include "app/paths.h"
-#include "app/qt_text.h"
-#include "charts/drawing_surface.h"
 #include "imaging/bmp.h"
 #include "imaging/builtin_pictures.h"
 #include "imaging/converter.h"
@@ -12,80 +7,29 @@
 #include "imaging/fitting.h"
 #include "imaging/picture_file.h"
 #include "queries/query_support.h"
+#include "readers/fixed_text.h"
+#include "readers/hex_text.h"
+#include "readers/index_page.h"
 #include "store/store.h"
+#include "view/paths.h"
+#include "view/picture_image.h"
+#include "view/qt_text.h"
+#include "view/query_view.h"
 #include "web/codepage.h"
 #include "web/http_request.h"
-#include "web/pattern_matcher.h"
-
-#include <QComboBox>
-#include <QTreeWidget>
-
-#include <cstring>
-#include <vector>
 
 namespace zv {
 
 namespace {
 
-constexpr int kKeywordColumn = 2;
-constexpr int kIndexColumn = 3;
-
-constexpr char kServicePath[] = "/baidu/words.aspx";
-constexpr char kRowPattern[] = "<tr .*?id=.index[\\s\\S]*?</tr>";
-constexpr char kCellPattern[] = "<span  ><em>(.*?)</em></span>";
-constexpr char kPicturePattern[] = "<img src=.(.*?). />";
-
-// The index image list the keyword table shows: 80 x 16 pictures numbered
-// from 0, white transparent. It lives as a child of the table, so that it is
-// replaced, not merged, by each lookup and load.
-class IndexImageList : public QObject
-{
-public:
-    struct Entry
-    {
-        Picture picture;
-        // False for a picture shown in place of one the service could not
-        // give (request or download failed): shown, never stored.
-        bool storable = true;
-    };
-
-    using QObject::QObject;
-    std::vector<Entry> entries;
-};
-
-const QString kListName = QStringLiteral("indexImageList");
-
-IndexImageList* attachedList(MainWindow& window)
-{
-    return window.超级列表框_关键词排名->findChild<IndexImageList*>(kListName, Qt::FindDirectChildrenOnly);
-}
-
-// Gives the table a new empty list in place of the one it had.
-IndexImageList* attachNewList(MainWindow& window)
-{
-    delete attachedList(window);
-    auto* list = new IndexImageList(window.超级列表框_关键词排名);
-    list->setObjectName(kListName);
-    return list;
-}
-
-QImage toQImage(const Picture& picture)
-{
-    QImage image(picture.width, picture.height, QImage::Format_RGB888);
-    for (int y = 0; y < picture.height; ++y)
-        std::memcpy(image.scanLine(y), picture.pixel(0, y), static_cast<std::size_t>(picture.width) * 3);
-    return image;
-}
-
-// Adds picture to the list (creating the list on the first addition), shows
-// it in row's index cell, and returns its number.
-int addIndexPicture(MainWindow& window, IndexImageList*& list, Picture picture, bool storable, int row)
+// Adds picture to the list (giving the table a new list on the first
+// addition) and shows it in row's index cell.
+void addIndexPicture(QueryView& view, IndexPictureList*& list, Picture picture, bool storable, int row)
 {
     if (list == nullptr)
-        list = attachNewList(window);
-    list->entries.push_back({std::move(picture), storable});
-    window.setCellPicture(row, kIndexColumn, toQImage(list->entries.back().picture));
-    return static_cast<int>(list->entries.size()) - 1;
+        list = &view.replaceIndexPictures();
+    list->push_back({std::move(picture), storable});
+    view.setCellPicture(row, KeywordColumn::Index, toQImage(list->back().picture));
 }
 
 // Writes the picture bytes to the temporary file, converts it in place to a
@@ -100,76 +44,36 @@ ByteBlock passThroughPictureFile(const ByteBlock& bytes)
     return readFileBytes(path);
 }
 
-// Draws the fitting surface as the lookup leaves it on the hidden drawing
-// surface of the window: the picture's top-left 80 x 22 on white.
-void showOnFittingSurface(MainWindow& window, const Picture& surface)
-{
-    DrawingSurface* board = window.画板1;
-    board->clearBackgroundPicture();
-    board->setBackgroundColor(Qt::white);
-    board->clear();
-    board->drawPicture(0, 0, toQImage(surface));
-}
-
 } // namespace
 
-Text indexServiceAddress()
+void onIndexButtonClicked(QueryView& view)
 {
-    return "http://" + Text(kIndexHost) + kServicePath;
+    BusyScope busy(view);
+    queryKeywordIndexes(view);
 }
 
-Text indexRequestBody(const Text& keyword)
+void queryKeywordIndexes(QueryView& view)
 {
-    return "kw=" + urlEncode(keyword, true, true);
-}
-
-Text indexPictureAddress(const Text& answerPage, const Text& keyword)
-{
-    PatternMatcher rowMatcher;
-    PatternMatcher cellMatcher;
-    rowMatcher.execute(kRowPattern, answerPage);
-    const int rows = rowMatcher.matchCount();
-    for (int n = 1; n <= rows; ++n) {
-        const Text row = rowMatcher.matchText(n);
-        cellMatcher.execute(kCellPattern, row);
-        if (cellMatcher.subMatchText(1, 1) != keyword)
-            continue;
-        rowMatcher.execute(kPicturePattern, row);
-        return "http://" + Text(kIndexHost) + rowMatcher.subMatchText(1, 1);
-    }
-    return {};
-}
-
-void onIndexButtonClicked(MainWindow& window)
-{
-    window.enterBusyState();
-    queryKeywordIndexes(window);
-    window.leaveBusyState();
-}
-
-void queryKeywordIndexes(MainWindow& window)
-{
-    if (window.组合框_网站列表->currentText().isEmpty()) {
-        window.setStatus(QStringLiteral("请选择查询网站！"));
+    if (view.currentSite().isEmpty()) {
+        view.setStatus(QStringLiteral("请选择查询网站！"));
         return;
     }
-    window.setStatus(QStringLiteral("查询百度指数中......"));
-    IndexImageList* list = nullptr; // the new list joins the table with its first picture
+    view.setStatus(QStringLiteral("查询百度指数中......"));
+    IndexPictureList* list = nullptr; // the new list joins the table with its first picture
 
-    const int rows = window.keywordRowCount();
+    const int rows = view.keywordRowCount();
     for (int r = 0; r < rows; ++r) {
-        window.setCellPicture(r, kIndexColumn, QImage());
-        window.setCellText(r, kIndexColumn, QString());
+        view.setCellPicture(r, KeywordColumn::Index, QImage());
+        view.setCellText(r, KeywordColumn::Index, QString());
     }
 
     const Text refused = gbk("过于频繁");
-    for (int r = 0; r < window.keywordRowCount(); ++r) {
-        window.画板1->clearBackgroundPicture();
-        window.画板1->clear();
+    for (int r = 0; r < view.keywordRowCount(); ++r) {
+        view.clearFittingSurface();
 
-        const Text keyword = toText(window.cellText(r, kKeywordColumn));
+        const Text keyword = toText(view.cellText(r, KeywordColumn::Keyword));
         const Text page = utf8ToGbk(httpRequest(indexServiceAddress(), "POST", {}, {}, indexRequestBody(keyword)));
-        if (window.isClosing())
+        if (view.isClosing())
             return; // the user closed the window: store nothing half-done
         const Text address = indexPictureAddress(page, keyword);
 
@@ -177,7 +81,7 @@ void queryKeywordIndexes(MainWindow& window)
         bool storable = true;
         if (!address.empty()) {
             bytes = downloadPicture(address);
-            if (window.isClosing())
+            if (view.isClosing())
                 return;
             // A failed download says nothing about the keyword: what is shown
             // must not replace a stored picture.
@@ -191,35 +95,35 @@ void queryKeywordIndexes(MainWindow& window)
         }
 
         const Picture surface = fittingSurface(decodePicture(passThroughPictureFile(bytes)));
-        showOnFittingSurface(window, surface);
+        view.showOnFittingSurface(surface);
         const Picture index = scaleAreaAverage(surface, kIndexWidth, kIndexHeight);
-        addIndexPicture(window, list, index, storable, r);
+        addIndexPicture(view, list, index, storable, r);
     }
 
-    saveKeywordIndexes(window);
-    window.setStatus(QStringLiteral("查询完毕"));
+    saveKeywordIndexes(view);
+    view.setStatus(QStringLiteral("查询完毕"));
 }
 
-void saveKeywordIndexes(MainWindow& window)
+void saveKeywordIndexes(QueryView& view)
 {
-    Store& store = window.store;
+    Store& store = view.store();
     if (!store.openRecordset("select * from web_baiduzhishu", SqlText)) {
-        window.setStatus(QStringLiteral("打开百度指数数据表失败！"));
+        view.setStatus(QStringLiteral("打开百度指数数据表失败！"));
         return;
     }
     // A list that holds no picture is as good as none.
-    IndexImageList* list = attachedList(window);
-    if (list == nullptr || list->entries.empty()) {
-        window.setStatus(QStringLiteral("列表框图片组为空！"));
+    const IndexPictureList* list = view.indexPictures();
+    if (list == nullptr || list->empty()) {
+        view.setStatus(QStringLiteral("列表框图片组为空！"));
         return;
     }
-    for (int r = 0; r < window.keywordRowCount(); ++r) {
-        if (r >= static_cast<int>(list->entries.size()))
+    for (int r = 0; r < view.keywordRowCount(); ++r) {
+        if (r >= static_cast<int>(list->size()))
             break; // rows without a picture of their own have nothing to store
-        const Text keyword = toText(window.cellText(r, kKeywordColumn));
+        const Text keyword = toText(view.cellText(r, KeywordColumn::Keyword));
         store.addNew();
         store.writeText(0, keyword);
-        const IndexImageList::Entry& entry = list->entries[r];
+        const IndexPicture& entry = (*list)[r];
         const ByteBlock bytes = encodeBmp24(composeOnWhite(entry.picture, kIndexWidth, kIndexHeight));
         if (!entry.storable || bytes == fittedRateLimitPicture()) {
             // A new keyword gets a row with the default value; a stored
@@ -233,38 +137,37 @@ void saveKeywordIndexes(MainWindow& window)
             continue;
         if (!store.executeSql("UPDATE web_baiduzhishu SET baiduzhishu='" + hex + "' WHERE keywords = '" + keyword
                               + "'"))
-            window.setStatus(QStringLiteral("更新关键字百度指数失败！"));
+            view.setStatus(QStringLiteral("更新关键字百度指数失败！"));
     }
-    window.setStatus(QStringLiteral("读取百度指数完成！"));
+    view.setStatus(QStringLiteral("读取百度指数完成！"));
 }
 
-void loadKeywordIndexes(MainWindow& window)
+void loadKeywordIndexes(QueryView& view)
 {
-    window.enterBusyState();
-    window.setStatus(QStringLiteral("读取百度指数中......"));
-    IndexImageList* list = nullptr;
+    BusyScope busy(view);
+    view.setStatus(QStringLiteral("读取百度指数中......"));
+    IndexPictureList* list = nullptr;
 
-    const int rows = window.keywordRowCount();
+    const int rows = view.keywordRowCount();
     for (int r = 0; r < rows; ++r)
-        window.setCellPicture(r, kIndexColumn, QImage());
+        view.setCellPicture(r, KeywordColumn::Index, QImage());
 
-    Store& store = window.store;
+    Store& store = view.store();
     for (int r = 0; r < rows; ++r) {
-        const Text keyword = toText(window.cellText(r, kKeywordColumn));
+        const Text keyword = toText(view.cellText(r, KeywordColumn::Keyword));
         Text hex;
         if (store.openRecordset("select * from web_baiduzhishu where keywords='" + keyword + "'", SqlText)
             && store.recordCount() > 0)
             store.readText(1, hex);
         const Picture picture = decodePicture(hexToBytes(hex));
         if (list == nullptr)
-            list = attachNewList(window);
+            list = &view.replaceIndexPictures();
         if (!picture.isNull())
-            addIndexPicture(window, list, composeOnWhite(picture, kIndexWidth, kIndexHeight), true, r);
+            addIndexPicture(view, list, composeOnWhite(picture, kIndexWidth, kIndexHeight), true, r);
         store.closeRecordset();
     }
 
-    window.setStatus(QStringLiteral("百度指数读取完毕！"));
-    window.leaveBusyState();
+    view.setStatus(QStringLiteral("百度指数读取完毕！"));
 }
 
 } // namespace zv

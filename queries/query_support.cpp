@@ -4,11 +4,6 @@
 
 namespace zv {
 
-Text gbk(std::string_view utf8)
-{
-    return utf8ToGbkString(utf8);
-}
-
 Text todayRowStatement(const Text& table)
 {
     return "select * from " + table + " where keydate=date()";

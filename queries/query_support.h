@@ -1,18 +1,13 @@
 #pragma once
-// Helpers shared by the query routines: fixed texts written in the source as
-// UTF-8 and used as GBK, and the daily row of a per-site table.
+// The daily row of a per-site table, shared by the query routines.
 
 #include "text/text.h"
 
 #include <functional>
-#include <string_view>
 
 namespace zv {
 
 class Store;
-
-// A fixed text of this program (UTF-8 in the source) as GBK Text.
-Text gbk(std::string_view utf8);
 
 // Records one row for today in table: inserts a new row (its key columns take
 // their defaults) with writeValues applied; when the insert is refused because

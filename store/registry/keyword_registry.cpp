@@ -1,11 +1,11 @@
 #include "store/registry/keyword_registry.h"
 
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/qt_text.h"
 #include "store/registry/registry_text.h"
 #include "store/schema.h"
 #include "store/store.h"
+#include "view/message_box.h"
+#include "view/qt_text.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -26,7 +26,7 @@ void addKeyword(MainWindow& w)
     }
     const Text table = siteTableName(toText(address));
     // Through the recordset, so that a refusal shows the store error box.
-    if (!w.store.openRecordset(addKeywordColumnSql(table, toText(keyword)), SqlText))
+    if (!w.store().openRecordset(addKeywordColumnSql(table, toText(keyword)), SqlText))
         w.setStatus(uiText("添加关键词失败！"));
     else
         w.setStatus(uiText("添加关键词成功！"));
@@ -38,7 +38,7 @@ void addKeywords(MainWindow& w, const std::vector<Text>& keywords)
 {
     const Text table = siteTableName(toText(w.组合框_网站列表->currentText()));
     for (const Text& keyword : keywords) {
-        if (!w.store.openRecordset(addKeywordColumnSql(table, keyword), SqlText))
+        if (!w.store().openRecordset(addKeywordColumnSql(table, keyword), SqlText))
             w.setStatus(uiText("添加关键词失败！"));
         else
             w.setStatus(uiText("添加关键词成功！"));
@@ -53,7 +53,7 @@ void deleteKeyword(MainWindow& w)
         return;
     }
     // The keyword of the selected row, not the text of the keyword box.
-    const QString keyword = w.cellText(w.selectedKeywordRow(), 2);
+    const QString keyword = w.cellText(w.selectedKeywordRow(), KeywordColumn::Keyword);
     if (keyword.isEmpty()) {
         w.setStatus(uiText("请选择要删除的关键词！"));
         return;
@@ -62,7 +62,7 @@ void deleteKeyword(MainWindow& w)
                      uiText("删除关键词确认")))
         return;
     const Text table = siteTableName(toText(address));
-    if (!w.store.executeSql(dropKeywordColumnSql(table, toText(keyword)))) {
+    if (!w.store().executeSql(dropKeywordColumnSql(table, toText(keyword)))) {
         w.setStatus(uiText("删除关键词失败！"));
         return;
     }
@@ -79,7 +79,7 @@ void loadKeywordList(MainWindow& w)
     if (address.isEmpty())
         return;
     const Text table = siteTableName(toText(address));
-    Store& store = w.store;
+    Store& store = w.store();
     // Only the column names are needed; no row has ID 0, so no day's row is
     // read however long the history.
     if (!store.openRecordset(selectRankTableSql(table) + " where ID=0", SqlText)) {
@@ -92,9 +92,9 @@ void loadKeywordList(MainWindow& w)
         if (name.empty())
             break;
         const int row = w.addKeywordRow();
-        w.setCellText(row, 2, toQString(name));
-        w.setCellText(row, 1, QString::number(position - 1));
-        w.setCellText(row, 5, uiText("双击查看"));
+        w.setCellText(row, KeywordColumn::Keyword, toQString(name));
+        w.setCellText(row, KeywordColumn::Number, QString::number(position - 1));
+        w.setCellText(row, KeywordColumn::Curve, uiText("双击查看"));
     }
     w.编辑框_网站地址->setText(address);
 }

@@ -1,8 +1,6 @@
 #include "store/registry/site_registry.h"
 
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/qt_text.h"
 #include "queries/home_page_import.h"
 #include "queries/keyword_index.h"
 #include "queries/rank_search.h"
@@ -11,6 +9,8 @@
 #include "store/registry/registry_text.h"
 #include "store/schema.h"
 #include "store/store.h"
+#include "view/message_box.h"
+#include "view/qt_text.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -53,7 +53,7 @@ void addSite(MainWindow& w)
     w.编辑框_网站地址->setText(toQString(address));
 
     const Text table = siteTableName(address);
-    Store& store = w.store;
+    Store& store = w.store();
     if (!store.executeSql(createRankTableSql(table))) {
         w.setStatus(uiText("网站地址已经存在！"));
         w.leaveBusyState();
@@ -99,7 +99,7 @@ void addSite(MainWindow& w)
 
     if (querySiteOverview(w))
         saveTodayOverview(w);
-    importHomePageKeywords(w);
+    addKeywords(w, importHomePageKeywords(w));
     loadKeywordList(w);
     onIndexButtonClicked(w);
     queryKeywordRanks(w);
@@ -121,7 +121,7 @@ void deleteSite(MainWindow& w)
     if (!askOkCancel(uiText("是否要删除网站") + address + QLatin1Char('?'), uiText("删除网站确认")))
         return;
 
-    Store& store = w.store;
+    Store& store = w.store();
     if (!store.executeSql(deleteSiteSql(table)))
         w.setStatus(uiText("删除网址记录失败！"));
     if (!store.executeSql(dropRankTableSql(table)))
@@ -143,7 +143,7 @@ void loadSiteList(MainWindow& w)
     QComboBox* list = w.组合框_网站列表;
     list->clear();
     list->clearEditText();
-    Store& store = w.store;
+    Store& store = w.store();
     if (!store.openRecordset(selectSitesSql(), SqlText)) {
         w.setStatus(uiText("读取网址数据表失败！"));
         return;

@@ -3,8 +3,8 @@
 // the database file.
 
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/paths.h"
+#include "view/message_box.h"
+#include "view/paths.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -113,7 +113,7 @@ protected:
         w.按钮_添加关键词->click();
     }
 
-    static QStringList keywordColumn(const MainWindow& w, int column)
+    static QStringList keywordColumn(const MainWindow& w, KeywordColumn column)
     {
         QStringList out;
         for (int r = 0; r < w.keywordRowCount(); ++r)

@@ -45,10 +45,10 @@ TEST_F(KeywordRegistry, AddedKeywordsAreListedInColumnOrderAndNumbered)
         EXPECT_EQ(w->statusText(), u("添加关键词成功！")) << k;
         EXPECT_EQ(w->编辑框_关键词->text(), u(k)) << "the keyword box keeps its text";
     }
-    EXPECT_EQ(keywordColumn(*w, 1), (QStringList {u("1"), u("2"), u("3"), u("4")}));
-    EXPECT_EQ(keywordColumn(*w, 2), (QStringList {u("seo"), u("排名优化"), u("zz"), u("A1")}));
-    EXPECT_EQ(keywordColumn(*w, 5), (QStringList(4, u("双击查看"))));
-    EXPECT_EQ(keywordColumn(*w, 0), (QStringList(4, QString())));
+    EXPECT_EQ(keywordColumn(*w, KeywordColumn::Number), (QStringList {u("1"), u("2"), u("3"), u("4")}));
+    EXPECT_EQ(keywordColumn(*w, KeywordColumn::Keyword), (QStringList {u("seo"), u("排名优化"), u("zz"), u("A1")}));
+    EXPECT_EQ(keywordColumn(*w, KeywordColumn::Curve), (QStringList(4, u("双击查看"))));
+    EXPECT_EQ(keywordColumn(*w, KeywordColumn::Margin), (QStringList(4, QString())));
     EXPECT_EQ(storedKeywords(), (std::vector<std::string> {"seo", "排名优化", "zz", "A1"}));
     EXPECT_TRUE(w->时钟1->isActive());
     EXPECT_TRUE(shownMessages().isEmpty());
@@ -65,7 +65,7 @@ TEST_F(KeywordRegistry, RefusedKeywordsShowTheErrorBoxAndLeaveTheListAlone)
         ASSERT_EQ(shownMessages().size(), 1) << bad;
         EXPECT_EQ(shownMessages().first().caption, u("Error"));
         EXPECT_FALSE(shownMessages().first().text.isEmpty());
-        EXPECT_EQ(keywordColumn(*w, 2), QStringList {u("seo")}) << bad;
+        EXPECT_EQ(keywordColumn(*w, KeywordColumn::Keyword), QStringList {u("seo")}) << bad;
     }
     EXPECT_EQ(storedKeywords(), (std::vector<std::string> {"seo"}));
 
@@ -126,14 +126,14 @@ TEST_F(KeywordRegistry, DeletingTakesTheSelectedRowAfterConfirmation)
     w->按钮_删除关键词->click();
     EXPECT_EQ(w->statusText(), u("删除关键词成功！"));
     EXPECT_EQ(w->编辑框_关键词->text(), QString());
-    EXPECT_EQ(keywordColumn(*w, 2), (QStringList {u("one"), u("three")}));
-    EXPECT_EQ(keywordColumn(*w, 1), (QStringList {u("1"), u("2")}));
+    EXPECT_EQ(keywordColumn(*w, KeywordColumn::Keyword), (QStringList {u("one"), u("three")}));
+    EXPECT_EQ(keywordColumn(*w, KeywordColumn::Number), (QStringList {u("1"), u("2")}));
     EXPECT_TRUE(w->时钟1->isActive());
     EXPECT_EQ(storedKeywords(), (std::vector<std::string> {"one", "three"}));
 
     // A keyword added after a deletion is listed last.
     addKeywordNamed(*w, "二");
-    EXPECT_EQ(keywordColumn(*w, 2), (QStringList {u("one"), u("three"), u("二")}));
+    EXPECT_EQ(keywordColumn(*w, KeywordColumn::Keyword), (QStringList {u("one"), u("three"), u("二")}));
 
     w->组合框_网站列表->setEditText(QString());
     w->按钮_删除关键词->click();

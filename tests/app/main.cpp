@@ -1,6 +1,6 @@
 #include "app/home_page.h"
-#include "app/message_box.h"
 #include "app_fixture.h"
+#include "view/message_box.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "app_fixture.h"
 
-#include "app/constants.h"
 #include "charts/drawing_surface.h"
+#include "readers/constants.h"
 #include "web/http_request.h"
 
 #include "tests/support/loopback_server.h"
@@ -489,7 +489,7 @@ TEST_F(Closing, DuringARequestToASilentServerEndsWithoutWaitingForIt)
         addSiteNamed(*w, "silent.example.com");
         addKeywordNamed(*w, "first");
         addKeywordNamed(*w, "second");
-        ASSERT_TRUE(w->store.executeSql("delete from silent_example_com"));
+        ASSERT_TRUE(w->store().executeSql("delete from silent_example_com"));
         w->组合框_搜索范围->setCurrentIndex(2);
         w->show();
         proxy.emplace("ZERAVUDEZ_PROXY", web.proxy().c_str());

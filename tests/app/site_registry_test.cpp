@@ -129,7 +129,7 @@ TEST_F(SiteRegistry, LeftoverTablesStopAddAndDeleteWhereTheyFail)
 {
     auto w = start();
     addSiteNamed(*w, "keep.example.com");
-    Store& store = w->store;
+    Store& store = w->store();
 
     // An overview table left over: the rank table is made, then the add stops.
     ASSERT_TRUE(store.executeSql(createOverviewTableSql("left_example_com")));
@@ -226,7 +226,7 @@ TEST_F(SiteRegistry, SelectingASiteListsItsKeywordsButSettingTheTextDoesNot)
 
     w->组合框_网站列表->setCurrentIndex(0);
     Q_EMIT w->组合框_网站列表->activated(0);
-    EXPECT_EQ(keywordColumn(*w, 2), QStringList {QStringLiteral("first")});
+    EXPECT_EQ(keywordColumn(*w, KeywordColumn::Keyword), QStringList {QStringLiteral("first")});
     EXPECT_EQ(w->编辑框_网站地址->text(), QStringLiteral("one.example.com"));
     EXPECT_FALSE(w->isBusy());
     EXPECT_TRUE(w->时钟1->isActive());

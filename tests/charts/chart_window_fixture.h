@@ -4,11 +4,11 @@
 // the per-site tables the way the daily queries record them.
 
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/qt_text.h"
 #include "charts/chart_days.h"
 #include "charts/overview_curve_window.h"
 #include "charts/rank_curve_window.h"
+#include "view/message_box.h"
+#include "view/qt_text.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -58,10 +58,10 @@ protected:
     void createSite(const char* address)
     {
         const Text table = siteTableName(address);
-        ASSERT_TRUE(main->store.executeSql("Create TABLE " + table
-                                           + " (ID Counter PRIMARY KEY,keydate datetime not null default date())"));
-        ASSERT_TRUE(main->store.executeSql("Create UNIQUE INDEX index1 on " + table + "(keydate)"));
-        ASSERT_TRUE(main->store.executeSql(
+        ASSERT_TRUE(main->store().executeSql("Create TABLE " + table
+                                             + " (ID Counter PRIMARY KEY,keydate datetime not null default date())"));
+        ASSERT_TRUE(main->store().executeSql("Create UNIQUE INDEX index1 on " + table + "(keydate)"));
+        ASSERT_TRUE(main->store().executeSql(
             "Create TABLE " + table
             + "_xx (keydate datetime not null default date() PRIMARY KEY,baidukuaizhao varchar(20) default "
               "0,baidushoulu int default 0,baidufanlian int default 0,jinrishoulu int default 0,zuijinyizhou int "
@@ -70,7 +70,7 @@ protected:
 
     void addKeywordColumn(const char* address, const char* keyword)
     {
-        ASSERT_TRUE(main->store.openRecordset(
+        ASSERT_TRUE(main->store().openRecordset(
             "alter table " + siteTableName(address) + " add " + toText(u(keyword)) + " int default 0", SqlText));
     }
 
@@ -117,8 +117,8 @@ protected:
     void addKeywordRow(const char* keyword)
     {
         const int row = main->addKeywordRow();
-        main->setCellText(row, 1, QString::number(row + 1));
-        main->setCellText(row, 2, u(keyword));
+        main->setCellText(row, KeywordColumn::Number, QString::number(row + 1));
+        main->setCellText(row, KeywordColumn::Keyword, u(keyword));
     }
 
     // Runs open(), which returns only when its dialog closes; inspect sees the

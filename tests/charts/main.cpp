@@ -2,7 +2,7 @@
 
 #ifdef ZV_CHARTS_TESTS_WITH_APP
 #include "app/home_page.h"
-#include "app/message_box.h"
+#include "view/message_box.h"
 #endif
 
 #include <gtest/gtest.h>

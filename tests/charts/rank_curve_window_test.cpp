@@ -182,7 +182,7 @@ TEST_F(RankCurveWindowTest, NoSelectedRowOpensABlankWindow)
     selectSite("www.example.com");
     addKeywordRow("seo");
     selectRow(-1);
-    openRankCurve(*main);
+    activateSelectedRow();
     ASSERT_NE(rankCurveWindow(), nullptr);
     EXPECT_EQ(rankCurveWindow()->标签_关键词->text(), u("关键词 [] 百度排名曲线图"));
     EXPECT_TRUE(surfaceIsBlank());
@@ -200,7 +200,7 @@ TEST_F(RankCurveWindowTest, MissingKeywordColumnShowsTheStoreErrorBox)
     selectSite("www.example.com");
     addKeywordRow("gone");
     selectRow(0);
-    openRankCurve(*main);
+    activateSelectedRow();
     EXPECT_FALSE(shownMessages().isEmpty());
     EXPECT_TRUE(surfaceIsBlank());
 }

@@ -1,5 +1,5 @@
 #include "app/home_page.h"
-#include "app/message_box.h"
+#include "view/message_box.h"
 
 #include <QApplication>
 

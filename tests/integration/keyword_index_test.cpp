@@ -3,11 +3,11 @@
 // later load shows without asking the service.
 
 #include "app/main_window.h"
-#include "app/qt_text.h"
 #include "imaging/bmp.h"
 #include "imaging/builtin_pictures.h"
 #include "imaging/fitting.h"
 #include "queries/keyword_index.h"
+#include "readers/hex_text.h"
 #include "store/registry/keyword_registry.h"
 #include "store/registry/site_registry.h"
 #include "store/schema.h"
@@ -15,6 +15,7 @@
 #include "tools/simweb/pictures.h"
 #include "tools/simweb/proxy_server.h"
 #include "tools/simweb/world.h"
+#include "view/qt_text.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -125,7 +126,7 @@ protected:
 
     void createSite(const std::vector<Text>& keywords)
     {
-        Store& store = window().store;
+        Store& store = window().store();
         const Text table = siteTableName(kSite);
         ASSERT_TRUE(store.executeSql(createRankTableSql(table)));
         ASSERT_TRUE(store.executeSql(createRankDateIndexSql(table)));
@@ -139,7 +140,7 @@ protected:
     // The stored baiduzhishu of keyword; none when it has no row.
     std::optional<Text> stored(const Text& keyword)
     {
-        Store& store = window().store;
+        Store& store = window().store();
         if (!store.openRecordset("select * from web_baiduzhishu where keywords='" + keyword + "'", SqlText)
             || store.recordCount() == 0)
             return std::nullopt;
@@ -150,8 +151,8 @@ protected:
 
     void store(const Text& keyword, const Text& value)
     {
-        ASSERT_TRUE(window().store.executeSql("insert into web_baiduzhishu (keywords, baiduzhishu) values ('" + keyword
-                                              + "', '" + value + "')"));
+        ASSERT_TRUE(window().store().executeSql("insert into web_baiduzhishu (keywords, baiduzhishu) values ('"
+                                                + keyword + "', '" + value + "')"));
     }
 
     // The index picture a lookup makes of what the service serves for keyword.
@@ -214,7 +215,7 @@ TEST_F(KeywordIndex, ShowsAndStoresAPicturePerFormat)
         ASSERT_EQ(expected.size(), 3894u);
         EXPECT_NE(expected, encodeBmp24(solidPicture(80, 16, 255, 255, 255))) << keywords[r];
         EXPECT_TRUE(showsPicture(r, expected));
-        EXPECT_EQ(window().cellText(r, 3), QString());
+        EXPECT_EQ(window().cellText(r, KeywordColumn::Index), QString());
         const std::optional<Text> hex = stored(gbkKeywords[r]);
         ASSERT_TRUE(hex) << keywords[r];
         EXPECT_EQ(hex->size(), 7788u);
@@ -277,7 +278,7 @@ TEST_F(KeywordIndex, RateLimitedPictureIsShownButNeverStored)
     ASSERT_TRUE(before);
 
     // "fresh" as a keyword never stored.
-    ASSERT_TRUE(window().store.executeSql("delete from web_baiduzhishu where keywords='fresh'"));
+    ASSERT_TRUE(window().store().executeSql("delete from web_baiduzhishu where keywords='fresh'"));
     startWeb(R"({"index": {"throttled": true}})");
     onIndexButtonClicked(window());
     EXPECT_EQ(window().statusText(), QStringLiteral("查询完毕"));
@@ -323,7 +324,7 @@ TEST_F(KeywordIndex, FailedRequestsOrDownloadsStoreNothing)
     const std::optional<Text> kept = stored("kept");
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->size(), 7788u);
-    ASSERT_TRUE(window().store.executeSql("delete from web_baiduzhishu where keywords='new'"));
+    ASSERT_TRUE(window().store().executeSql("delete from web_baiduzhishu where keywords='new'"));
 
     // No answer at all: every row shows the zero picture, nothing stored is
     // replaced, and a keyword never stored gets the default row.
@@ -382,31 +383,6 @@ TEST_F(KeywordIndex, NothingToStoreOrNoSiteSelected)
     onIndexButtonClicked(window());
     EXPECT_EQ(window().statusText(), QStringLiteral("请选择查询网站！"));
     EXPECT_EQ(indexServiceRequests(), 0);
-}
-
-TEST(KeywordIndexHex, BytesToHexAndBack)
-{
-    EXPECT_EQ(bytesToHex(ByteBlock("\x00\x0A\xFF\x5c", 4)), "000AFF5C");
-    EXPECT_EQ(bytesToHex(""), "");
-    const struct
-    {
-        const char* hex;
-        ByteBlock bytes;
-    } cases[] = {
-        {"", ""},
-        {"0", ""}, // the column default
-        {"000aFf", ByteBlock("\x00\x0A\xFF", 3)},
-        {"ABC", "\xAB"}, // a digit without its partner is dropped
-        {"12G456", "\x12"}, // decoding ends at the first non-digit
-        {"1G", ""},
-        {"4142 4344", "AB"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(hexToBytes(c.hex), c.bytes) << c.hex;
-    ByteBlock all;
-    for (int i = 0; i < 256; ++i)
-        all += static_cast<char>(i);
-    EXPECT_EQ(hexToBytes(bytesToHex(all)), all);
 }
 
 } // namespace

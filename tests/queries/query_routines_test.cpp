@@ -3,15 +3,16 @@
 // addresses are fetched.
 
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/qt_text.h"
 #include "page_server.h"
 #include "queries/rank_search.h"
 #include "queries/site_overview.h"
+#include "readers/rank_page.h"
 #include "store/registry/keyword_registry.h"
 #include "store/registry/site_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
+#include "view/message_box.h"
+#include "view/qt_text.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -74,7 +75,7 @@ protected:
     // the current site with its keyword table loaded.
     void createSite(const std::vector<Text>& keywords)
     {
-        Store& store = window().store;
+        Store& store = window().store();
         const Text table = siteTableName(kSite);
         ASSERT_TRUE(store.executeSql(createRankTableSql(table)));
         ASSERT_TRUE(store.executeSql(createRankDateIndexSql(table)));
@@ -90,13 +91,13 @@ protected:
 
     std::string rankAddress(const char* keywordUtf8, int page) { return rankSearchAddress(g(keywordUtf8), page); }
 
-    QString rankShown(int row) { return window().cellText(row, 4); }
+    QString rankShown(int row) { return window().cellText(row, KeywordColumn::Rank); }
 
     // Every row of a per-site table: column texts by position.
     std::vector<std::vector<Text>> rows(const Text& table)
     {
         std::vector<std::vector<Text>> result;
-        Store& store = window().store;
+        Store& store = window().store();
         EXPECT_TRUE(store.openRecordset("select * from " + table + " order by keydate", SqlText));
         for (int r = 0; r < store.recordCount(); ++r, store.moveNext()) {
             std::vector<Text> row;
@@ -112,7 +113,7 @@ protected:
 
     std::vector<Text> todayRow(const Text& table)
     {
-        Store& store = window().store;
+        Store& store = window().store();
         std::vector<Text> row;
         EXPECT_TRUE(store.openRecordset("select * from " + table + " where keydate=date()", SqlText));
         if (store.recordCount() != 1)
@@ -187,7 +188,7 @@ TEST_F(QueryRoutines, SecondSearchOfTheDayRewritesTodaysRowOnly)
     queryKeywordRanks(window());
     // A row of a later day stands last in the table (a clock set back).
     const Text table = siteTableName(kSite);
-    ASSERT_TRUE(window().store.executeSql("insert into " + table + " (keydate, alpha) values ('2999-01-01', 42)"));
+    ASSERT_TRUE(window().store().executeSql("insert into " + table + " (keydate, alpha) values ('2999-01-01', 42)"));
 
     m_server.setPage(rankAddress("alpha", 1), resultPage({{2, "www.example.com/b"}}));
     queryKeywordRanks(window());
@@ -297,7 +298,8 @@ TEST_F(QueryRoutines, OverviewRecordedTwiceKeepsOneRowForToday)
 {
     createSite({});
     const Text table = siteTableName(kSite) + "_xx";
-    ASSERT_TRUE(window().store.executeSql("insert into " + table + " (keydate, baidushoulu) values ('2999-01-01', 9)"));
+    ASSERT_TRUE(
+        window().store().executeSql("insert into " + table + " (keydate, baidushoulu) values ('2999-01-01', 9)"));
     window().标签_百度快照->setText(q("快照快照快照快照快照快照快照快照快照快照快照"));
     window().标签_总收录->setText(q("10"));
     saveTodayOverview(window());

@@ -18,11 +18,11 @@
 // ZV_TEST_NO_MOUNTS set: behave as where no mount can be made.
 
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/qt_text.h"
 #include "queries/rank_search.h"
 #include "store/registry/keyword_registry.h"
 #include "store/store.h"
+#include "view/message_box.h"
+#include "view/qt_text.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -48,7 +48,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kSkip = 77;
-constexpr int kRankColumn = 4;
 
 std::string readFile(const fs::path& file)
 {
@@ -152,7 +151,7 @@ bool makeReadOnly(const fs::path& folder)
 void setRanks(zv::MainWindow& window, int value)
 {
     for (int r = 0; r < window.keywordRowCount(); ++r)
-        window.setCellText(r, kRankColumn, QString::number(value) + QLatin1Char(' '));
+        window.setCellText(r, zv::KeywordColumn::Rank, QString::number(value) + QLatin1Char(' '));
 }
 
 void print(const QString& tag, const QString& text)
@@ -204,7 +203,7 @@ int main(int argc, char** argv)
             print(QStringLiteral("ready"), QString::number(window.keywordRowCount()));
             for (int round = 1;; ++round) {
                 if (round % 3 == 0)
-                    window.store.executeSql("delete from " + table + " where keydate=date()");
+                    window.store().executeSql("delete from " + table + " where keydate=date()");
                 setRanks(window, round);
                 zv::saveTodayRanks(window);
                 print(QStringLiteral("saved"), QString::number(round));

@@ -3,10 +3,10 @@
 // keywords, ranks, and what reselecting the same day asks for.
 
 #include "app/main_window.h"
-#include "app/qt_text.h"
 #include "queries/rank_search.h"
 #include "store/registry/site_registry.h"
 #include "store/store.h"
+#include "view/qt_text.h"
 #include "web/codepage.h"
 
 #include <QComboBox>
@@ -87,7 +87,7 @@ protected:
         ASSERT_EQ(window().组合框_网站列表->currentText(), q(site));
     }
 
-    std::vector<QString> column(int c)
+    std::vector<QString> column(KeywordColumn c)
     {
         std::vector<QString> texts;
         for (int r = 0; r < window().keywordRowCount(); ++r)
@@ -98,7 +98,7 @@ protected:
     std::vector<int> todayIntegers(const Text& table, const std::vector<Text>& fields)
     {
         std::vector<int> values;
-        Store& store = window().store;
+        Store& store = window().store();
         EXPECT_TRUE(store.openRecordset("select * from " + table + " where keydate=date()", SqlText));
         if (store.recordCount() != 1)
             return values;
@@ -122,10 +122,10 @@ TEST_F(SimwebFlow, AddedSiteIsFilledAndReselectingItTheSameDayAsksNothing)
     EXPECT_EQ(window().标签_百度快照->text(), q("2024-5-19"));
     EXPECT_EQ(window().标签_总收录->text(), q("12,345"));
     EXPECT_EQ(window().标签_最近一月收录->text(), q("1,234"));
-    EXPECT_EQ(column(2), (std::vector<QString> {q("网站优化"), q("关键词排名"), q("seo工具")}));
+    EXPECT_EQ(column(KeywordColumn::Keyword), (std::vector<QString> {q("网站优化"), q("关键词排名"), q("seo工具")}));
     // Near misses (capitals, mark-up in the host, a cut address) never count;
     // the block with two lines of the site counts once.
-    EXPECT_EQ(column(4), (std::vector<QString> {q("3. 17 150 "), q("5 "), q("200名以后 :(")}));
+    EXPECT_EQ(column(KeywordColumn::Rank), (std::vector<QString> {q("3. 17 150 "), q("5 "), q("200名以后 :(")}));
     EXPECT_FALSE(window().isBusy());
 
     const Text table = siteTableName("www.shop-demo.cn");
@@ -148,7 +148,7 @@ TEST_F(SimwebFlow, AddedSiteIsFilledAndReselectingItTheSameDayAsksNothing)
     EXPECT_EQ(loggedRequests(needles), before);
     EXPECT_EQ(window().标签_总收录->text(), q("12345"));
     EXPECT_EQ(window().标签_百度快照->text(), q("2024-5-19"));
-    EXPECT_EQ(column(4), (std::vector<QString> {q("3"), q("5"), q("100名以后 :(")}));
+    EXPECT_EQ(column(KeywordColumn::Rank), (std::vector<QString> {q("3"), q("5"), q("100名以后 :(")}));
 }
 
 TEST_F(SimwebFlow, FiguresWithAboutAndKeywordsFromAGbkPage)
@@ -160,13 +160,13 @@ TEST_F(SimwebFlow, FiguresWithAboutAndKeywordsFromAGbkPage)
     const Text table = siteTableName("www.about-figures.com") + "_xx";
     EXPECT_EQ(todayIntegers(table, {"baidushoulu", "baidufanlian", "zuijinyizhou"}), (std::vector<int> {0, 5000, 7}));
     // Content before name, separated by "，" in a GBK page.
-    EXPECT_EQ(column(2), (std::vector<QString> {q("外链建设"), q("友情链接")}));
+    EXPECT_EQ(column(KeywordColumn::Keyword), (std::vector<QString> {q("外链建设"), q("友情链接")}));
 }
 
 TEST_F(SimwebFlow, KeywordsSplitAtUnderscoreFromAPageDeclaringUtf8InCapitals)
 {
     add("www.caps-meta.org");
-    EXPECT_EQ(column(2), (std::vector<QString> {q("虚拟主机"), q("域名查询")}));
+    EXPECT_EQ(column(KeywordColumn::Keyword), (std::vector<QString> {q("虚拟主机"), q("域名查询")}));
 }
 
 } // namespace

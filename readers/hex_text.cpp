@@ -1,6 +1,4 @@
-// The text form of stored index pictures; it needs no window, so it builds
-// and is fuzzed on its own.
-#include "queries/keyword_index.h"
+#include "readers/hex_text.h"
 
 #include <array>
 

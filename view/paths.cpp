@@ -1,4 +1,4 @@
-#include "app/paths.h"
+#include "view/paths.h"
 
 #include <QDir>
 #include <QFileInfo>

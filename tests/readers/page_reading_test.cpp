@@ -1,10 +1,11 @@
-// What the queries take out of the pages they fetch: rank entries, overview
-// figures, home-page keywords. Pages are written here in UTF-8 and handed over
+// What the readers take out of the pages the queries fetch: rank entries,
+// overview figures, home-page keywords, index picture addresses. Pages are written here in UTF-8 and handed over
 // as the program sees them (GBK after conversion).
 
-#include "queries/home_page_import.h"
-#include "queries/rank_search.h"
-#include "queries/site_overview.h"
+#include "readers/home_page_keywords.h"
+#include "readers/index_page.h"
+#include "readers/overview_page.h"
+#include "readers/rank_page.h"
 #include "web/pattern_matcher.h"
 
 #include <gtest/gtest.h>
@@ -213,6 +214,25 @@ TEST(HomePageKeywords, SeparatorChoiceAndSplitting)
     // A trail byte equal to "_" (俖 is 0x82 0x5F) or "|" (億 is 0x83 0x7C) is
     // not a separator.
     EXPECT_EQ(splitHomePageKeywords(g("俖億 元")), (List {g("俖億"), g("元")}));
+}
+
+TEST(IndexPage, RequestAndThePictureOfTheExactKeyword)
+{
+    EXPECT_EQ(indexServiceAddress(), "http://index.zeravudez.com/baidu/words.aspx");
+    EXPECT_EQ(indexRequestBody(g("网站 a_b")), "kw=%E7%BD%91%E7%AB%99%20a%5Fb");
+
+    const auto row = [](const std::string& keyword, const std::string& picture) {
+        return "<tr class=\"row\" id=\"index1\"><td><span  ><em>" + keyword + "</em></span></td>\n<td><img src=\""
+            + picture + "\" /></td></tr>\n";
+    };
+    const Text page
+        = g("<table>" + row("SEO", "/p/1.png") + row("seo", "/p/2.png") + row("网站", "/p/3.png") + "</table>");
+    // The keyword cell must equal the keyword, letter case included.
+    EXPECT_EQ(indexPictureAddress(page, "seo"), "http://index.zeravudez.com/p/2.png");
+    EXPECT_EQ(indexPictureAddress(page, "SEO"), "http://index.zeravudez.com/p/1.png");
+    EXPECT_EQ(indexPictureAddress(page, g("网站")), "http://index.zeravudez.com/p/3.png");
+    EXPECT_EQ(indexPictureAddress(page, "se"), "");
+    EXPECT_EQ(indexPictureAddress("", "seo"), "");
 }
 
 } // namespace

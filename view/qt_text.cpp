@@ -1,4 +1,4 @@
-#include "app/qt_text.h"
+#include "view/qt_text.h"
 
 namespace zv {
 

@@ -1,8 +1,6 @@
-// The page-reading half of the home-page keyword import; it needs no window,
-// so it builds and is fuzzed on its own.
-#include "queries/home_page_import.h"
+#include "readers/home_page_keywords.h"
 
-#include "queries/query_support.h"
+#include "readers/fixed_text.h"
 #include "web/codepage.h"
 #include "web/pattern_matcher.h"
 

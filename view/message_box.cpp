@@ -1,6 +1,4 @@
-#include "app/message_box.h"
-
-#include <QMessageBox>
+#include "view/message_box.h"
 
 namespace zv {
 
@@ -11,6 +9,7 @@ struct Script
     bool on = false;
     QList<bool> answers;
     QList<ShownMessage> shown;
+    MessageBoxPresenter* presenter = nullptr;
 };
 
 Script& script()
@@ -28,10 +27,7 @@ bool askOkCancel(const QString& text, const QString& caption)
         s.shown.append({caption, text, true});
         return s.answers.isEmpty() ? false : s.answers.takeFirst();
     }
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok | QMessageBox::Cancel);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.setEscapeButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Ok;
+    return s.presenter && s.presenter->askOkCancel(text, caption);
 }
 
 void showMessage(const QString& text, const QString& caption)
@@ -41,9 +37,13 @@ void showMessage(const QString& text, const QString& caption)
         s.shown.append({caption, text, false});
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    if (s.presenter)
+        s.presenter->showMessage(text, caption);
+}
+
+void setMessageBoxPresenter(MessageBoxPresenter* presenter)
+{
+    script().presenter = presenter;
 }
 
 void setNextAnswers(const QList<bool>& answers)

@@ -1,10 +1,10 @@
 #pragma once
-// Properties of the page-reading routines of the queries that must hold for
-// any input: the hexadecimal form of stored index pictures, and the keyword
-// import's cleaning and splitting of a home page's keywords meta tag.
+// Properties of the page readers that must hold for any input: the
+// hexadecimal form of stored index pictures, and the cleaning and splitting of
+// a home page's keywords meta tag.
 
-#include "queries/home_page_import.h"
-#include "queries/keyword_index.h"
+#include "readers/hex_text.h"
+#include "readers/home_page_keywords.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "text/text.h"
 

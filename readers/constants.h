@@ -1,5 +1,6 @@
 #pragma once
-// Fixed names of the outside world the program talks to.
+// Fixed names of the outside world the program talks to, and the names it
+// shows itself under.
 
 namespace zv {
 

@@ -1,0 +1,17 @@
+#pragma once
+// The keyword index service as the index lookup asks it: the address and
+// request body of a lookup, and the picture address its answer page gives.
+
+#include "text/text.h"
+
+namespace zv {
+
+// The address the index service is asked at, and the POST body for keyword.
+Text indexServiceAddress();
+Text indexRequestBody(const Text& keyword);
+
+// The picture address the service's answer page gives for keyword: the row
+// whose keyword cell equals keyword exactly; empty when no row does.
+Text indexPictureAddress(const Text& answerPage, const Text& keyword);
+
+} // namespace zv

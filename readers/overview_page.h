@@ -1,0 +1,30 @@
+#pragma once
+// The search engine's pages as the site overview reads them: one address per
+// figure, the snapshot date and the counts found on the pages, and the number
+// a shown figure is recorded as.
+
+#include "text/text.h"
+
+#include <optional>
+
+namespace zv {
+
+class PatternMatcher;
+
+// The six figures of the overview, each read from a page of its own.
+enum class OverviewFigure { Snapshot, Indexed, Backlinks, IndexedToday, IndexedWeek, IndexedMonth };
+
+// The address of the figure's page; the search term follows "/s?wd=".
+Text overviewAddress(OverviewFigure figure, const Text& siteAddress);
+
+// The snapshot date: group 1 of the first address line of any result block
+// that contains the site address; nothing when there is none.
+std::optional<Text> snapshotText(const Text& pageText, const Text& siteAddress, PatternMatcher& tableMatcher,
+                                 PatternMatcher& entryMatcher);
+// A count figure as captured from its page ("约" already removed for backlinks).
+Text countText(OverviewFigure figure, const Text& pageText, PatternMatcher& matcher);
+
+// A shown figure as recorded: every "," removed, then the leading integer.
+int overviewNumber(const Text& shown);
+
+} // namespace zv

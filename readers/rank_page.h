@@ -1,0 +1,28 @@
+#pragma once
+// The search engine's result pages as the rank search reads them: the address
+// of each page, the site's positions on it, and the texts shown and recorded
+// for a keyword.
+
+#include "text/text.h"
+
+namespace zv {
+
+class PatternMatcher;
+
+// Address of result page `page` (from 1) for keyword (GBK).
+Text rankSearchAddress(const Text& keyword, int page);
+
+// The entries of one result page (GBK text) that belong to the site: per
+// result block at most one "position. " (home page) or "position " (other page).
+Text siteRankEntries(const Text& pageText, const Text& siteAddress, PatternMatcher& tableMatcher,
+                     PatternMatcher& entryMatcher);
+Text siteRankEntries(const Text& pageText, const Text& siteAddress);
+
+// Shown when no result of the site was found in (rangeIndex + 1) pages.
+Text notRankedText(int rangeIndex);
+// Shown when a result page of the keyword could not be fetched.
+Text rankFailedText();
+// Value recorded for a rank text: 0 for "not found", else its leading integer.
+int recordedRank(const Text& rankText);
+
+} // namespace zv

@@ -1,0 +1,96 @@
+#pragma once
+// What the queries need from a front end: the status text and busy state, the
+// keyword table with its index pictures, the six overview figures, the surface
+// index pictures are fitted on, the store and the current site. The main
+// window implements it; a front end without any window can too, since nothing
+// here needs a widget.
+
+#include "imaging/picture.h"
+#include "view/keyword_column.h"
+
+#include <QImage>
+#include <QString>
+
+#include <vector>
+
+namespace zv {
+
+class Store;
+
+// The six figure boxes of the site overview.
+enum class FigureBox { Snapshot, Indexed, Backlinks, IndexedToday, IndexedWeek, IndexedMonth };
+
+// One picture of the keyword table's index picture list.
+struct IndexPicture
+{
+    Picture picture;
+    // False for a picture shown in place of one the service could not give
+    // (request or download failed): shown, never stored.
+    bool storable = true;
+};
+using IndexPictureList = std::vector<IndexPicture>;
+
+class QueryView
+{
+public:
+    virtual ~QueryView() = default;
+
+    // The connection and the shared recordset of the whole run.
+    virtual Store& store() = 0;
+    // The site the queries act on, as shown; empty when none is chosen.
+    virtual QString currentSite() const = 0;
+
+    virtual QString statusText() const = 0;
+    virtual void setStatus(const QString& text) = 0;
+    // A plain on/off state, not a count: the first leave ends it.
+    virtual void enterBusyState() = 0;
+    virtual void leaveBusyState() = 0;
+    // Starts the countdown that puts the idle text back, unless it is running.
+    virtual void armStatusTimer() = 0;
+    // The user has closed the front end; a long query stops early.
+    virtual bool isClosing() const = 0;
+    // The search range chosen: 0 for the first 100 results, 1 for 200 ...
+    virtual int searchRangeIndex() const = 0;
+
+    // The keyword table. Out-of-range rows read as "" and ignore writes.
+    virtual int keywordRowCount() const = 0;
+    virtual int selectedKeywordRow() const = 0; // -1 for none
+    virtual QString cellText(int row, KeywordColumn column) const = 0;
+    virtual void setCellText(int row, KeywordColumn column, const QString& text) = 0;
+    // Shows picture in the cell with its white pixels transparent; a null
+    // image removes the cell's picture.
+    virtual void setCellPicture(int row, KeywordColumn column, const QImage& picture) = 0;
+    virtual int addKeywordRow() = 0; // an empty row at the end; its index
+    virtual void clearKeywordRows() = 0;
+
+    // The index pictures the keyword table shows, numbered from 0; nullptr
+    // while the table has no list. Emptying the table keeps the list.
+    virtual IndexPictureList* indexPictures() = 0;
+    // Gives the table a new empty list in place of the one it had.
+    virtual IndexPictureList& replaceIndexPictures() = 0;
+
+    virtual QString figureText(FigureBox box) const = 0;
+    virtual void setFigureText(FigureBox box, const QString& text) = 0;
+
+    // The surface an index picture is fitted on before it is scaled down:
+    // blanked before each lookup, then showing the fitted picture's top-left
+    // corner on white.
+    virtual void clearFittingSurface() = 0;
+    virtual void showOnFittingSurface(const Picture& surface) = 0;
+};
+
+// Holds the busy state for a sequence with many exits: entered on
+// construction, left on destruction.
+class BusyScope
+{
+public:
+    explicit BusyScope(QueryView& view);
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    QueryView& m_view;
+};
+
+} // namespace zv
