@@ -2,6 +2,8 @@
 
 #include "app/dialog_boxes.h"
 #include "app/home_page.h"
+#include "app/keyword_registry.h"
+#include "app/site_registry.h"
 #include "charts/drawing_surface.h"
 #include "charts/overview_curve_window.h"
 #include "charts/rank_curve_window.h"
@@ -9,8 +11,6 @@
 #include "queries/keyword_index.h"
 #include "queries/rank_search.h"
 #include "readers/constants.h"
-#include "store/registry/keyword_registry.h"
-#include "store/registry/site_registry.h"
 #include "store/schema.h"
 #include "view/message_box.h"
 #include "view/paths.h"

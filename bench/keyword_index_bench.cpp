@@ -8,7 +8,7 @@
 #include "imaging/fitting.h"
 #include "queries/keyword_index.h"
 #include "readers/hex_text.h"
-#include "store/registry/keyword_registry.h"
+#include "app/keyword_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "view/message_box.h"

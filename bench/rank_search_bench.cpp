@@ -9,7 +9,7 @@
 #include "app/main_window.h"
 #include "queries/rank_search.h"
 #include "readers/rank_page.h"
-#include "store/registry/keyword_registry.h"
+#include "app/keyword_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "view/message_box.h"

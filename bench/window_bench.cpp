@@ -15,7 +15,7 @@
 #include "imaging/fitting.h"
 #include "queries/keyword_index.h"
 #include "readers/hex_text.h"
-#include "store/registry/site_registry.h"
+#include "app/site_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "view/message_box.h"

@@ -1,6 +1,6 @@
 #include "app_fixture.h"
 
-#include "store/registry/keyword_registry.h"
+#include "app/keyword_registry.h"
 #include "text/text.h"
 
 #include <QTest>

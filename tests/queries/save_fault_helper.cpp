@@ -19,7 +19,7 @@
 
 #include "app/main_window.h"
 #include "queries/rank_search.h"
-#include "store/registry/keyword_registry.h"
+#include "app/keyword_registry.h"
 #include "store/store.h"
 #include "view/message_box.h"
 #include "view/qt_text.h"

@@ -4,7 +4,7 @@
 
 #include "app/main_window.h"
 #include "queries/rank_search.h"
-#include "store/registry/site_registry.h"
+#include "app/site_registry.h"
 #include "store/store.h"
 #include "view/qt_text.h"
 #include "web/codepage.h"

@@ -1,7 +1,7 @@
-#include "store/registry/keyword_registry.h"
+#include "app/keyword_registry.h"
 
 #include "app/main_window.h"
-#include "store/registry/registry_text.h"
+#include "app/registry_text.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "view/message_box.h"
