@@ -1,7 +1,6 @@
 #include "app/keyword_registry.h"
 
 #include "app/main_window.h"
-#include "app/registry_text.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "view/message_box.h"
@@ -12,24 +11,26 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 void addKeyword(MainWindow& w)
 {
     const QString keyword = w.编辑框_关键词->text();
     if (keyword.isEmpty()) {
-        w.setStatus(uiText("请填写关键字！"));
+        w.setStatus(u"请填写关键字！"_s);
         return;
     }
     const QString address = w.组合框_网站列表->currentText();
     if (address.isEmpty()) {
-        w.setStatus(uiText("请选择要查询的网站！"));
+        w.setStatus(u"请选择要查询的网站！"_s);
         return;
     }
     const Text table = siteTableName(toText(address));
     // Through the recordset, so that a refusal shows the store error box.
     if (!w.store().openRecordset(addKeywordColumnSql(table, toText(keyword)), SqlText))
-        w.setStatus(uiText("添加关键词失败！"));
+        w.setStatus(u"添加关键词失败！"_s);
     else
-        w.setStatus(uiText("添加关键词成功！"));
+        w.setStatus(u"添加关键词成功！"_s);
     loadKeywordList(w);
     w.armStatusTimer();
 }
@@ -39,9 +40,9 @@ void addKeywords(MainWindow& w, const std::vector<Text>& keywords)
     const Text table = siteTableName(toText(w.组合框_网站列表->currentText()));
     for (const Text& keyword : keywords) {
         if (!w.store().openRecordset(addKeywordColumnSql(table, keyword), SqlText))
-            w.setStatus(uiText("添加关键词失败！"));
+            w.setStatus(u"添加关键词失败！"_s);
         else
-            w.setStatus(uiText("添加关键词成功！"));
+            w.setStatus(u"添加关键词成功！"_s);
     }
 }
 
@@ -49,26 +50,26 @@ void deleteKeyword(MainWindow& w)
 {
     const QString address = w.组合框_网站列表->currentText();
     if (address.isEmpty()) {
-        w.setStatus(uiText("请选择目标网站！"));
+        w.setStatus(u"请选择目标网站！"_s);
         return;
     }
     // The keyword of the selected row, not the text of the keyword box.
     const QString keyword = w.cellText(w.selectedKeywordRow(), KeywordColumn::Keyword);
     if (keyword.isEmpty()) {
-        w.setStatus(uiText("请选择要删除的关键词！"));
+        w.setStatus(u"请选择要删除的关键词！"_s);
         return;
     }
-    if (!askOkCancel(uiText("是否要删除关键词") + QLatin1Char('"') + keyword + QLatin1Char('"') + QLatin1Char('?'),
-                     uiText("删除关键词确认")))
+    if (!askOkCancel(u"是否要删除关键词"_s + QLatin1Char('"') + keyword + QLatin1Char('"') + QLatin1Char('?'),
+                     u"删除关键词确认"_s))
         return;
     const Text table = siteTableName(toText(address));
     if (!w.store().executeSql(dropKeywordColumnSql(table, toText(keyword)))) {
-        w.setStatus(uiText("删除关键词失败！"));
+        w.setStatus(u"删除关键词失败！"_s);
         return;
     }
     loadKeywordList(w);
     w.编辑框_关键词->clear();
-    w.setStatus(uiText("删除关键词成功！"));
+    w.setStatus(u"删除关键词成功！"_s);
     w.armStatusTimer();
 }
 
@@ -83,7 +84,7 @@ void loadKeywordList(MainWindow& w)
     // Only the column names are needed; no row has ID 0, so no day's row is
     // read however long the history.
     if (!store.openRecordset(selectRankTableSql(table) + " where ID=0", SqlText)) {
-        w.setStatus(uiText("关键词数据表打开失败！"));
+        w.setStatus(u"关键词数据表打开失败！"_s);
         return;
     }
     // Keyword columns follow ID and keydate, in the order they were added.
@@ -94,7 +95,7 @@ void loadKeywordList(MainWindow& w)
         const int row = w.addKeywordRow();
         w.setCellText(row, KeywordColumn::Keyword, toQString(name));
         w.setCellText(row, KeywordColumn::Number, QString::number(position - 1));
-        w.setCellText(row, KeywordColumn::Curve, uiText("双击查看"));
+        w.setCellText(row, KeywordColumn::Curve, u"双击查看"_s);
     }
     w.编辑框_网站地址->setText(address);
 }

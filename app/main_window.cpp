@@ -45,29 +45,26 @@ static void initAppResources()
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kStatusTimerInterval = 10000;
 constexpr int kProgressFrameInterval = 150;
-
-QString u(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 // "宋体" when the system has it, else the first installed CJK face, so that the
 // keyword table shows Chinese text at 14 pixels everywhere.
 QFont keywordTableFont()
 {
     QFont font;
-    const QStringList wanted = {u("宋体"),
-                                QStringLiteral("SimSun"),
-                                QStringLiteral("NSimSun"),
-                                QStringLiteral("WenQuanYi Zen Hei"),
-                                QStringLiteral("WenQuanYi Micro Hei"),
-                                QStringLiteral("Noto Sans CJK SC"),
-                                QStringLiteral("Noto Serif CJK SC"),
-                                QStringLiteral("AR PL UMing CN")};
+    const QStringList wanted = {u"宋体"_s,
+                                u"SimSun"_s,
+                                u"NSimSun"_s,
+                                u"WenQuanYi Zen Hei"_s,
+                                u"WenQuanYi Micro Hei"_s,
+                                u"Noto Sans CJK SC"_s,
+                                u"Noto Serif CJK SC"_s,
+                                u"AR PL UMing CN"_s};
     const QStringList installed = QFontDatabase::families();
     QStringList families;
     for (const QString& name : wanted) {
@@ -82,29 +79,30 @@ QFont keywordTableFont()
     return font;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h)
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y, int w, int h)
 {
-    auto* label = new QLabel(u(text), parent);
-    label->setObjectName(u(name));
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
     label->setGeometry(x, y, w, h);
     return label;
 }
 
-ValueLabel* makeValueLabel(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h, bool hand)
+ValueLabel* makeValueLabel(QWidget* parent, const QString& name, const QString& text, int x, int y, int w, int h,
+                           bool hand)
 {
     auto* label = new ValueLabel(parent);
-    label->setObjectName(u(name));
-    label->setText(u(text));
+    label->setObjectName(name);
+    label->setText(text);
     label->setGeometry(x, y, w, h);
     if (hand)
         label->setCursor(Qt::PointingHandCursor);
     return label;
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h)
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, int x, int y, int w, int h)
 {
-    auto* button = new QPushButton(u(text), parent);
-    button->setObjectName(u(name));
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
     button->setGeometry(x, y, w, h);
     button->setCursor(Qt::PointingHandCursor);
     button->setAutoDefault(false);
@@ -113,10 +111,10 @@ QPushButton* makeButton(QWidget* parent, const char* name, const char* text, int
 
 // A drop-down whose text is exactly what was typed or chosen: no insertion on
 // Enter, no completion from the items, items kept in the order added.
-QComboBox* makeDropDown(QWidget* parent, const char* name, int x, int y, int w, int h)
+QComboBox* makeDropDown(QWidget* parent, const QString& name, int x, int y, int w, int h)
 {
     auto* box = new QComboBox(parent);
-    box->setObjectName(u(name));
+    box->setObjectName(name);
     box->setGeometry(x, y, w, h);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
@@ -132,10 +130,10 @@ QComboBox* makeDropDown(QWidget* parent, const char* name, int x, int y, int w, 
     return box;
 }
 
-QGroupBox* makeGroupBox(QWidget* parent, const char* name, int x, int y, int w, int h)
+QGroupBox* makeGroupBox(QWidget* parent, const QString& name, int x, int y, int w, int h)
 {
     auto* box = new QGroupBox(parent);
-    box->setObjectName(u(name));
+    box->setObjectName(name);
     box->setGeometry(x, y, w, h);
     return box;
 }
@@ -165,42 +163,42 @@ MainWindow::~MainWindow()
 
 void MainWindow::buildControls()
 {
-    setObjectName(QStringLiteral("MainWindow"));
-    setWindowTitle(u(kWindowTitle));
-    const QPixmap logo(QStringLiteral(":/zeravudez/logo.png"));
+    setObjectName(u"MainWindow"_s);
+    setWindowTitle(QString::fromUtf8(kWindowTitle));
+    const QPixmap logo(u":/zeravudez/logo.png"_s);
     setWindowIcon(QIcon(logo));
     resize(636, 500);
     move(50, 50);
 
     时钟1 = new QTimer(this);
-    时钟1->setObjectName(u("时钟1"));
+    时钟1->setObjectName(u"时钟1"_s);
     时钟1->setSingleShot(true);
     时钟1->setTimerType(Qt::PreciseTimer);
     时钟1->setInterval(0);
 
-    标签_网站地址 = makeLabel(this, "标签_网站地址", "网站地址：", 16, 8, 56, 24);
-    组合框_网站列表 = makeDropDown(this, "组合框_网站列表", 78, 9, 538, 20);
+    标签_网站地址 = makeLabel(this, u"标签_网站地址"_s, u"网站地址："_s, 16, 8, 56, 24);
+    组合框_网站列表 = makeDropDown(this, u"组合框_网站列表"_s, 78, 9, 538, 20);
 
-    分组框3 = makeGroupBox(this, "分组框3", 14, 31, 600, 81);
-    标签1 = makeLabel(分组框3, "标签1", "百度快照：", 10, 16, 64, 24);
-    标签_百度快照 = makeValueLabel(分组框3, "标签_百度快照", "0000-00-00", 80, 15, 100, 24, true);
-    标签5 = makeLabel(分组框3, "标签5", "百度收录：", 209, 16, 64, 24);
-    标签_总收录 = makeValueLabel(分组框3, "标签_总收录", "0", 281, 15, 100, 24, true);
-    标签6 = makeLabel(分组框3, "标签6", "百度反链：", 410, 16, 64, 24);
-    标签_百度反链 = makeValueLabel(分组框3, "标签_百度反链", "0", 481, 14, 100, 24, true);
-    标签8 = makeLabel(分组框3, "标签8", "今日收录：", 11, 51, 64, 24);
-    标签_今日收录 = makeValueLabel(分组框3, "标签_今日收录", "0", 80, 48, 100, 24, true);
-    标签9 = makeLabel(分组框3, "标签9", "最近一周：", 210, 50, 64, 24);
-    标签_最近一周收录 = makeValueLabel(分组框3, "标签_最近一周收录", "0", 281, 48, 100, 24, false);
-    标签10 = makeLabel(分组框3, "标签10", "最近一月：", 410, 49, 64, 24);
-    标签_最近一月收录 = makeValueLabel(分组框3, "标签_最近一月收录", "0", 481, 48, 100, 24, false);
+    分组框3 = makeGroupBox(this, u"分组框3"_s, 14, 31, 600, 81);
+    标签1 = makeLabel(分组框3, u"标签1"_s, u"百度快照："_s, 10, 16, 64, 24);
+    标签_百度快照 = makeValueLabel(分组框3, u"标签_百度快照"_s, u"0000-00-00"_s, 80, 15, 100, 24, true);
+    标签5 = makeLabel(分组框3, u"标签5"_s, u"百度收录："_s, 209, 16, 64, 24);
+    标签_总收录 = makeValueLabel(分组框3, u"标签_总收录"_s, u"0"_s, 281, 15, 100, 24, true);
+    标签6 = makeLabel(分组框3, u"标签6"_s, u"百度反链："_s, 410, 16, 64, 24);
+    标签_百度反链 = makeValueLabel(分组框3, u"标签_百度反链"_s, u"0"_s, 481, 14, 100, 24, true);
+    标签8 = makeLabel(分组框3, u"标签8"_s, u"今日收录："_s, 11, 51, 64, 24);
+    标签_今日收录 = makeValueLabel(分组框3, u"标签_今日收录"_s, u"0"_s, 80, 48, 100, 24, true);
+    标签9 = makeLabel(分组框3, u"标签9"_s, u"最近一周："_s, 210, 50, 64, 24);
+    标签_最近一周收录 = makeValueLabel(分组框3, u"标签_最近一周收录"_s, u"0"_s, 281, 48, 100, 24, false);
+    标签10 = makeLabel(分组框3, u"标签10"_s, u"最近一月："_s, 410, 49, 64, 24);
+    标签_最近一月收录 = makeValueLabel(分组框3, u"标签_最近一月收录"_s, u"0"_s, 481, 48, 100, 24, false);
 
     超级列表框_关键词排名 = new QTreeWidget(this);
-    超级列表框_关键词排名->setObjectName(u("超级列表框_关键词排名"));
+    超级列表框_关键词排名->setObjectName(u"超级列表框_关键词排名"_s);
     超级列表框_关键词排名->setGeometry(13, 121, 602, 232);
     超级列表框_关键词排名->setColumnCount(kKeywordColumnCount);
     超级列表框_关键词排名->setHeaderLabels(
-        {QString(), u("编号"), u("关键词"), u("百度指数"), u("百度排名"), u("排名曲线")});
+        {QString(), u"编号"_s, u"关键词"_s, u"百度指数"_s, u"百度排名"_s, u"排名曲线"_s});
     超级列表框_关键词排名->setRootIsDecorated(false);
     超级列表框_关键词排名->setItemsExpandable(false);
     超级列表框_关键词排名->setUniformRowHeights(true);
@@ -219,31 +217,31 @@ void MainWindow::buildControls()
     for (int c = 0; c < kKeywordColumnCount; ++c)
         超级列表框_关键词排名->setColumnWidth(c, widths[c]);
 
-    分组框1 = makeGroupBox(this, "分组框1", 13, 359, 400, 80);
-    标签2 = makeLabel(分组框1, "标签2", "网站地址：", 8, 13, 56, 24);
+    分组框1 = makeGroupBox(this, u"分组框1"_s, 13, 359, 400, 80);
+    标签2 = makeLabel(分组框1, u"标签2"_s, u"网站地址："_s, 8, 13, 56, 24);
     编辑框_网站地址 = new QLineEdit(分组框1);
-    编辑框_网站地址->setObjectName(u("编辑框_网站地址"));
+    编辑框_网站地址->setObjectName(u"编辑框_网站地址"_s);
     编辑框_网站地址->setGeometry(72, 12, 160, 24);
-    按钮_添加网站 = makeButton(分组框1, "按钮_添加网站", "添加网站", 243, 14, 72, 24);
-    按钮_删除网站 = makeButton(分组框1, "按钮_删除网站", "删除网站", 320, 14, 72, 24);
-    标签3 = makeLabel(分组框1, "标签3", "关键词：", 21, 47, 55, 24);
+    按钮_添加网站 = makeButton(分组框1, u"按钮_添加网站"_s, u"添加网站"_s, 243, 14, 72, 24);
+    按钮_删除网站 = makeButton(分组框1, u"按钮_删除网站"_s, u"删除网站"_s, 320, 14, 72, 24);
+    标签3 = makeLabel(分组框1, u"标签3"_s, u"关键词："_s, 21, 47, 55, 24);
     编辑框_关键词 = new QLineEdit(分组框1);
-    编辑框_关键词->setObjectName(u("编辑框_关键词"));
+    编辑框_关键词->setObjectName(u"编辑框_关键词"_s);
     编辑框_关键词->setGeometry(72, 48, 160, 24);
-    按钮_添加关键词 = makeButton(分组框1, "按钮_添加关键词", "添加关键词", 242, 48, 72, 24);
-    按钮_删除关键词 = makeButton(分组框1, "按钮_删除关键词", "删除关键词", 320, 48, 72, 24);
+    按钮_添加关键词 = makeButton(分组框1, u"按钮_添加关键词"_s, u"添加关键词"_s, 242, 48, 72, 24);
+    按钮_删除关键词 = makeButton(分组框1, u"按钮_删除关键词"_s, u"删除关键词"_s, 320, 48, 72, 24);
 
-    分组框2 = makeGroupBox(this, "分组框2", 424, 359, 192, 80);
-    标签4 = makeLabel(分组框2, "标签4", "搜索范围：", 14, 20, 56, 16);
-    组合框_搜索范围 = makeDropDown(分组框2, "组合框_搜索范围", 80, 17, 96, 20);
-    for (const char* range : {"100", "200", "300", "400", "500", "600", "700", "800"})
-        组合框_搜索范围->addItem(u(range));
+    分组框2 = makeGroupBox(this, u"分组框2"_s, 424, 359, 192, 80);
+    标签4 = makeLabel(分组框2, u"标签4"_s, u"搜索范围："_s, 14, 20, 56, 16);
+    组合框_搜索范围 = makeDropDown(分组框2, u"组合框_搜索范围"_s, 80, 17, 96, 20);
+    for (const QString& range : {u"100"_s, u"200"_s, u"300"_s, u"400"_s, u"500"_s, u"600"_s, u"700"_s, u"800"_s})
+        组合框_搜索范围->addItem(range);
     组合框_搜索范围->setCurrentIndex(0);
-    按钮_查询百度指数 = makeButton(分组框2, "按钮_查询百度指数", "查询指数", 11, 46, 62, 24);
-    按钮_查询排名 = makeButton(分组框2, "按钮_查询排名", "查询排名", 81, 46, 63, 24);
+    按钮_查询百度指数 = makeButton(分组框2, u"按钮_查询百度指数"_s, u"查询指数"_s, 11, 46, 62, 24);
+    按钮_查询排名 = makeButton(分组框2, u"按钮_查询排名"_s, u"查询排名"_s, 81, 46, 63, 24);
 
     图片框1 = new QLabel(this);
-    图片框1->setObjectName(u("图片框1"));
+    图片框1->setObjectName(u"图片框1"_s);
     图片框1->setGeometry(578, 398, 48, 48);
     图片框1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     图片框1->setPixmap(logo);
@@ -251,17 +249,17 @@ void MainWindow::buildControls()
     图片框1->installEventFilter(this);
 
     画板1 = new DrawingSurface(this);
-    画板1->setObjectName(u("画板1"));
+    画板1->setObjectName(u"画板1"_s);
     画板1->setGeometry(283, 444, 80, 22);
     画板1->hide();
 
     // The animation strip holds four frames side by side.
-    const QPixmap strip(QStringLiteral(":/zeravudez/progress.png"));
+    const QPixmap strip(u":/zeravudez/progress.png"_s);
     const int frameWidth = strip.width() / 4;
     for (int i = 0; i < 4; ++i)
         m_progressFrames.append(strip.copy(i * frameWidth, 0, frameWidth, strip.height()));
     图片框_进度条 = new QLabel(this);
-    图片框_进度条->setObjectName(u("图片框_进度条"));
+    图片框_进度条->setObjectName(u"图片框_进度条"_s);
     图片框_进度条->setGeometry(485, 455, 150, 8);
     图片框_进度条->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     图片框_进度条->setPixmap(m_progressFrames.value(0));
@@ -270,17 +268,17 @@ void MainWindow::buildControls()
     m_progressTimer->setInterval(kProgressFrameInterval);
 
     状态条1 = new QStatusBar(this);
-    状态条1->setObjectName(u("状态条1"));
+    状态条1->setObjectName(u"状态条1"_s);
     状态条1->setGeometry(0, 480, 602, 20);
     状态条1->setSizeGripEnabled(false);
     // Panels sit side by side at fixed widths; what does not fit is cut off
     // at the bar's right edge, as the bar is narrower than the four panels.
     const int panelWidths[4] = {60, 300, 110, 500};
-    const QString panelTexts[4] = {u("  状态："), u("空闲..."), u(kCreditText), QString()};
+    const QString panelTexts[4] = {u"  状态："_s, u"空闲..."_s, QString::fromUtf8(kCreditText), QString()};
     int panelX = 0;
     for (int i = 0; i < 4; ++i) {
         m_panels[i] = new QLabel(panelTexts[i], 状态条1);
-        m_panels[i]->setObjectName(QStringLiteral("状态条1_panel%1").arg(i));
+        m_panels[i]->setObjectName(u"状态条1_panel%1"_s.arg(i));
         m_panels[i]->setGeometry(panelX, 2, panelWidths[i], 18);
         m_panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         m_panels[i]->setContentsMargins(2, 0, 2, 0);
@@ -320,8 +318,7 @@ void MainWindow::onMainWindowCreated()
     // gone abandons nothing.
     setAbortHook([window = QPointer<MainWindow>(this)] { return window && window->isClosing(); });
     useDialogBoxes();
-    setStoreErrorHook(
-        [](const std::string& message) { showMessage(QString::fromStdString(message), QStringLiteral("Error")); });
+    setStoreErrorHook([](const std::string& message) { showMessage(QString::fromStdString(message), u"Error"_s); });
 
     const QString path = databasePath();
     makeParentFolder(path);
@@ -329,7 +326,7 @@ void MainWindow::onMainWindowCreated()
     if (!m_store.connectAccess(file)) {
         Store::createDatabaseFile(file);
         if (!m_store.connectAccess(file)) {
-            setStatus(u("数据库链接失败！"));
+            setStatus(u"数据库链接失败！"_s);
             return;
         }
     }
@@ -437,7 +434,7 @@ void MainWindow::armStatusTimer()
 
 void MainWindow::statusTimerTick()
 {
-    setStatus(u("空闲..."));
+    setStatus(u"空闲..."_s);
     时钟1->stop();
     时钟1->setInterval(0);
 }

@@ -2,7 +2,6 @@
 
 #include "app/keyword_registry.h"
 #include "app/main_window.h"
-#include "app/registry_text.h"
 #include "queries/home_page_import.h"
 #include "queries/keyword_index.h"
 #include "queries/rank_search.h"
@@ -17,6 +16,8 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The program's own tables. A site text that names one of them (SQL names
@@ -24,15 +25,15 @@ namespace {
 bool isFixedTable(const Text& tableName)
 {
     const QString name = toQString(tableName).toLower();
-    return name == QStringLiteral("website") || name == QStringLiteral("web_baiduzhishu");
+    return name == u"website"_s || name == u"web_baiduzhishu"_s;
 }
 
 void resetOverviewLabels(MainWindow& w)
 {
-    w.标签_百度快照->setText(uiText("0000-00-00"));
+    w.标签_百度快照->setText(u"0000-00-00"_s);
     for (ValueLabel* label :
          {w.标签_总收录, w.标签_百度反链, w.标签_今日收录, w.标签_最近一周收录, w.标签_最近一月收录})
-        label->setText(uiText("0"));
+        label->setText(u"0"_s);
 }
 
 } // namespace
@@ -40,10 +41,11 @@ void resetOverviewLabels(MainWindow& w)
 void addSite(MainWindow& w)
 {
     if (w.编辑框_网站地址->text().isEmpty()) {
-        w.setStatus(uiText("请输入网站地址！"));
+        w.setStatus(u"请输入网站地址！"_s);
         return;
     }
-    w.enterBusyState();
+    // Every exit below leaves the busy state.
+    BusyScope busy(w);
 
     // Only the exact lower-case scheme goes; every "/" goes. The box shows
     // each step's result.
@@ -55,44 +57,37 @@ void addSite(MainWindow& w)
     const Text table = siteTableName(address);
     Store& store = w.store();
     if (!store.executeSql(createRankTableSql(table))) {
-        w.setStatus(uiText("网站地址已经存在！"));
-        w.leaveBusyState();
+        w.setStatus(u"网站地址已经存在！"_s);
         return;
     }
     if (!store.executeSql(createRankDateIndexSql(table))) {
         if (!store.executeSql(dropUnindexedRankTableSql(table)))
-            w.setStatus(uiText("删除无索引表失败！"));
+            w.setStatus(u"删除无索引表失败！"_s);
         else
-            w.setStatus(uiText("创建日期索引失败！"));
-        w.leaveBusyState();
+            w.setStatus(u"创建日期索引失败！"_s);
         return;
     }
     if (!store.executeSql(createOverviewTableSql(table))) {
-        w.setStatus(uiText("网站综合信息表创建失败！"));
-        w.leaveBusyState();
+        w.setStatus(u"网站综合信息表创建失败！"_s);
         return;
     }
     if (!store.openRecordset(siteRegistryTable(), TableName)) {
-        w.setStatus(uiText("打开网址数据表失败！"));
-        w.leaveBusyState();
+        w.setStatus(u"打开网址数据表失败！"_s);
         return;
     }
     if (!store.addNew()) {
-        w.setStatus(uiText("添加空网址记录失败！"));
-        w.leaveBusyState();
+        w.setStatus(u"添加空网址记录失败！"_s);
         return;
     }
     if (!store.writeText("web_name", table)) {
-        w.setStatus(uiText("写网址字段失败！"));
-        w.leaveBusyState();
+        w.setStatus(u"写网址字段失败！"_s);
         return;
     }
     if (!store.update()) {
-        w.setStatus(uiText("添加网址记录失败！"));
-        w.leaveBusyState();
+        w.setStatus(u"添加网址记录失败！"_s);
         return;
     }
-    w.setStatus(uiText("添加网站成功！"));
+    w.setStatus(u"添加网站成功！"_s);
     loadSiteList(w);
     // Not a selection: the site-selected sequence does not run.
     w.组合框_网站列表->setEditText(w.编辑框_网站地址->text());
@@ -103,34 +98,33 @@ void addSite(MainWindow& w)
     loadKeywordList(w);
     onIndexButtonClicked(w);
     queryKeywordRanks(w);
-    w.leaveBusyState();
 }
 
 void deleteSite(MainWindow& w)
 {
     const QString address = w.组合框_网站列表->currentText();
     if (address.isEmpty()) {
-        w.setStatus(uiText("请选择要删除的网站！"));
+        w.setStatus(u"请选择要删除的网站！"_s);
         return;
     }
     const Text table = siteTableName(toText(address));
     if (isFixedTable(table)) {
-        w.setStatus(uiText("请选择要删除的网站！"));
+        w.setStatus(u"请选择要删除的网站！"_s);
         return;
     }
-    if (!askOkCancel(uiText("是否要删除网站") + address + QLatin1Char('?'), uiText("删除网站确认")))
+    if (!askOkCancel(u"是否要删除网站"_s + address + QLatin1Char('?'), u"删除网站确认"_s))
         return;
 
     Store& store = w.store();
     if (!store.executeSql(deleteSiteSql(table)))
-        w.setStatus(uiText("删除网址记录失败！"));
+        w.setStatus(u"删除网址记录失败！"_s);
     if (!store.executeSql(dropRankTableSql(table)))
-        w.setStatus(uiText("删除网站关键词数据表失败！"));
+        w.setStatus(u"删除网站关键词数据表失败！"_s);
     if (!store.executeSql(dropOverviewTableSql(table))) {
-        w.setStatus(uiText("删除网站综合信息数据表失败！"));
+        w.setStatus(u"删除网站综合信息数据表失败！"_s);
         return;
     }
-    w.setStatus(uiText("删除网站成功！"));
+    w.setStatus(u"删除网站成功！"_s);
     loadSiteList(w);
     loadKeywordList(w);
     resetOverviewLabels(w);
@@ -145,7 +139,7 @@ void loadSiteList(MainWindow& w)
     list->clearEditText();
     Store& store = w.store();
     if (!store.openRecordset(selectSitesSql(), SqlText)) {
-        w.setStatus(uiText("读取网址数据表失败！"));
+        w.setStatus(u"读取网址数据表失败！"_s);
         return;
     }
     const int count = store.recordCount();
@@ -162,14 +156,13 @@ void loadSiteList(MainWindow& w)
 
 void onSiteSelected(MainWindow& w)
 {
-    w.enterBusyState();
+    BusyScope busy(w);
     loadKeywordList(w);
     // Today's figures from the table, or queried and recorded once a day.
     if (loadTodayOverview(w) && querySiteOverview(w))
         saveTodayOverview(w);
     loadKeywordIndexes(w);
     showTodayRanks(w);
-    w.leaveBusyState();
 }
 
 } // namespace zv

@@ -2,6 +2,8 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QDate& pinnedToday()
@@ -46,8 +48,8 @@ Text paddedDayKey(const QDate& date)
 
 QString chineseDayText(const DateTime& date)
 {
-    return QString::number(date.year) + QStringLiteral("年") + QString::number(date.month) + QStringLiteral("月")
-        + QString::number(date.day) + QStringLiteral("日");
+    return QString::number(date.year) + u"年"_s + QString::number(date.month) + u"月"_s + QString::number(date.day)
+        + u"日"_s;
 }
 
 } // namespace zv

@@ -15,6 +15,8 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 LineChart::LineChart(QWidget* parent)
     : QChartView(parent)
     , m_chart(new QChart)
@@ -41,7 +43,7 @@ LineChart::LineChart(QWidget* parent)
     // Thirty day labels do not fit side by side; slanted they stay whole.
     m_axisX->setLabelsAngle(-45);
     m_axisX->setTruncateLabels(false);
-    m_axisY->setLabelFormat(QStringLiteral("%d"));
+    m_axisY->setLabelFormat(u"%d"_s);
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
     m_series->attachAxis(m_axisX);
@@ -67,7 +69,7 @@ QString LineChart::title() const
 
 void LineChart::setMaximum(int maximum)
 {
-    m_maximum = std::clamp(maximum, 0, LargestValue);
+    m_maximum = std::clamp(maximum, 0, kLargestValue);
     // A scale needs some height; a maximum of 0 still shows the 0 line.
     m_axisY->setRange(0, std::max(m_maximum, 1));
     rebuildSeries();
@@ -81,7 +83,7 @@ void LineChart::setDivisions(int divisions)
 
 void LineChart::setPointCount(int count)
 {
-    count = std::clamp(count, 1, LargestPointCount);
+    count = std::clamp(count, 1, kLargestPointCount);
     if (count == pointCount())
         return;
     m_values.resize(static_cast<std::size_t>(count), 0.0);
@@ -115,7 +117,7 @@ void LineChart::setPointValue(double value)
 {
     if (std::isnan(value) || value < 0)
         value = 0;
-    value = std::min(value, static_cast<double>(LargestValue));
+    value = std::min(value, static_cast<double>(kLargestValue));
     m_values[static_cast<std::size_t>(m_current)] = value;
     rebuildSeries();
 }
@@ -173,7 +175,7 @@ QString LineChart::valueText(int index) const
 QString LineChart::tipText(int index) const
 {
     QString tip = m_tipFormat;
-    return tip.replace(QStringLiteral("${v}"), valueText(index));
+    return tip.replace(u"${v}"_s, valueText(index));
 }
 
 // The category axis wants distinct names, so equal labels (the empty ones of a

@@ -26,8 +26,8 @@ class LineChart : public QChartView
     Q_OBJECT
 
 public:
-    static constexpr int LargestValue = 10000000;
-    static constexpr int LargestPointCount = 100;
+    static constexpr int kLargestValue = 10000000;
+    static constexpr int kLargestPointCount = 100;
 
     explicit LineChart(QWidget* parent = nullptr);
 

@@ -15,9 +15,11 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-constexpr int DaysPerPage = 30;
+constexpr int kDaysPerPage = 30;
 
 } // namespace
 
@@ -31,35 +33,35 @@ OverviewCurveWindow::OverviewCurveWindow(ChartView& view)
     : QDialog(view.chartParent())
     , m_view(view)
 {
-    setObjectName(QStringLiteral("网站综合信息曲线"));
-    setWindowTitle(QStringLiteral("网站综合信息曲线"));
+    setObjectName(u"网站综合信息曲线"_s);
+    setWindowTitle(u"网站综合信息曲线"_s);
     setFixedOuterSize(*this, QSize(984, 412));
     move(50, 50);
 
     曲线图控件1 = new LineChart(this);
-    曲线图控件1->setObjectName(QStringLiteral("曲线图控件1"));
+    曲线图控件1->setObjectName(u"曲线图控件1"_s);
     曲线图控件1->setGeometry(0, 0, 976, 384);
-    曲线图控件1->setTitle(QStringLiteral("网站信息曲线图"));
-    曲线图控件1->setAxisTitles(QStringLiteral("日期"), QStringLiteral("数量"));
+    曲线图控件1->setTitle(u"网站信息曲线图"_s);
+    曲线图控件1->setAxisTitles(u"日期"_s, u"数量"_s);
     曲线图控件1->setMaximum(100);
     曲线图控件1->setDivisions(10);
-    曲线图控件1->setPointCount(DaysPerPage);
+    曲线图控件1->setPointCount(kDaysPerPage);
     曲线图控件1->setSeriesColor(colorFromBgr(0x0000FF));
-    曲线图控件1->setSeriesName(QStringLiteral("销售金额"));
-    曲线图控件1->setTipFormat(QStringLiteral("${v}"));
+    曲线图控件1->setSeriesName(u"销售金额"_s);
+    曲线图控件1->setTipFormat(u"${v}"_s);
 
     // The labels and buttons lie over the chart's top edge.
-    标签1 = new QLabel(QStringLiteral("网站域名："), this);
-    标签1->setObjectName(QStringLiteral("标签1"));
+    标签1 = new QLabel(u"网站域名："_s, this);
+    标签1->setObjectName(u"标签1"_s);
     标签1->setGeometry(70, 4, 64, 24);
-    标签_网站地址 = new QLabel(QStringLiteral("标签"), this);
-    标签_网站地址->setObjectName(QStringLiteral("标签_网站地址"));
+    标签_网站地址 = new QLabel(u"标签"_s, this);
+    标签_网站地址->setObjectName(u"标签_网站地址"_s);
     标签_网站地址->setGeometry(133, 3, 182, 24);
-    按钮_前30天 = new QPushButton(QStringLiteral("前30天"), this);
-    按钮_前30天->setObjectName(QStringLiteral("按钮_前30天"));
+    按钮_前30天 = new QPushButton(u"前30天"_s, this);
+    按钮_前30天->setObjectName(u"按钮_前30天"_s);
     按钮_前30天->setGeometry(740, 8, 96, 24);
-    按钮_后30天 = new QPushButton(QStringLiteral("后30天"), this);
-    按钮_后30天->setObjectName(QStringLiteral("按钮_后30天"));
+    按钮_后30天 = new QPushButton(u"后30天"_s, this);
+    按钮_后30天->setObjectName(u"按钮_后30天"_s);
     按钮_后30天->setGeometry(851, 8, 96, 24);
     for (QWidget* over : {static_cast<QWidget*>(标签1), static_cast<QWidget*>(标签_网站地址),
                           static_cast<QWidget*>(按钮_前30天), static_cast<QWidget*>(按钮_后30天)})
@@ -79,9 +81,9 @@ bool OverviewCurveWindow::drawOverviewCurve()
     const Text address = toText(m_view.currentSite());
     if (address.empty())
         return false;
-    const int n = DaysPerPage;
+    const int n = kDaysPerPage;
     标签_网站地址->setText(toQString(address));
-    曲线图控件1->setTitle(QStringLiteral("[") + toQString(selection.chartCaption) + QStringLiteral("]曲线图"));
+    曲线图控件1->setTitle(u"["_s + toQString(selection.chartCaption) + u"]曲线图"_s);
 
     const Text table = siteTableName(address) + "_xx";
     Store& store = m_view.store();
@@ -153,17 +155,17 @@ void openOverviewCurve(ChartView& view, const Text& column, const Text& caption)
 
 void openTotalIndexedCurve(ChartView& view)
 {
-    openOverviewCurve(view, "baidushoulu", toText(QStringLiteral("百度总收录")));
+    openOverviewCurve(view, "baidushoulu", toText(u"百度总收录"_s));
 }
 
 void openBacklinkCurve(ChartView& view)
 {
-    openOverviewCurve(view, "baidufanlian", toText(QStringLiteral("百度domain反链")));
+    openOverviewCurve(view, "baidufanlian", toText(u"百度domain反链"_s));
 }
 
 void openIndexedTodayCurve(ChartView& view)
 {
-    openOverviewCurve(view, "jinrishoulu", toText(QStringLiteral("百度每日收录")));
+    openOverviewCurve(view, "jinrishoulu", toText(u"百度每日收录"_s));
 }
 
 } // namespace zv

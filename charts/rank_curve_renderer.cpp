@@ -7,6 +7,8 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QColor black = colorFromBgr(0x000000);
@@ -206,8 +208,7 @@ void renderRankCurve(DrawingSurface& surface, int count, const std::vector<QStri
                      const std::vector<int>& values)
 {
     const std::vector<QString> tickLabels(static_cast<std::size_t>(std::max(count, 0)));
-    drawCurveFrame(surface, 50, 80, -320, 970, count, 7, values, tickLabels, 0, QStringLiteral("日期"),
-                   QStringLiteral("名次"));
+    drawCurveFrame(surface, 50, 80, -320, 970, count, 7, values, tickLabels, 0, u"日期"_s, u"名次"_s);
     drawCurveLine();
     for (int i = 1; i <= count && static_cast<std::size_t>(i) <= labels.size(); ++i) {
         const double x = (50 + 970) - (970.0 / (count + 1)) * i;

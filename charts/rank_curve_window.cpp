@@ -18,9 +18,11 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-constexpr int DaysPerPage = 30;
+constexpr int kDaysPerPage = 30;
 
 QPointer<RankCurveWindow>& openWindow()
 {
@@ -45,14 +47,14 @@ RankCurveWindow::RankCurveWindow(ChartView& view)
     : QWidget(view.chartParent(), Qt::Window)
     , m_view(view)
 {
-    setObjectName(QStringLiteral("百度关键词排名曲线"));
-    setWindowTitle(QStringLiteral("百度关键词排名曲线"));
+    setObjectName(u"百度关键词排名曲线"_s);
+    setWindowTitle(u"百度关键词排名曲线"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedOuterSize(*this, QSize(1060, 477));
     move(50, 50);
 
     画板1 = new DrawingSurface(this);
-    画板1->setObjectName(QStringLiteral("画板1"));
+    画板1->setObjectName(u"画板1"_s);
     画板1->setGeometry(0, 0, 1056, 448);
     画板1->setBackgroundColor(Qt::white);
     画板1->setPenColor(Qt::black);
@@ -61,20 +63,20 @@ RankCurveWindow::RankCurveWindow(ChartView& view)
     画板1->clear();
 
     // The labels and buttons lie over the surface's top edge.
-    标签1 = new QLabel(QStringLiteral("网站域名："), this);
-    标签1->setObjectName(QStringLiteral("标签1"));
+    标签1 = new QLabel(u"网站域名："_s, this);
+    标签1->setObjectName(u"标签1"_s);
     标签1->setGeometry(53, 3, 56, 32);
     标签_域名 = new QLabel(this);
-    标签_域名->setObjectName(QStringLiteral("标签_域名"));
+    标签_域名->setObjectName(u"标签_域名"_s);
     标签_域名->setGeometry(117, 3, 179, 32);
     标签_关键词 = new QLabel(this);
-    标签_关键词->setObjectName(QStringLiteral("标签_关键词"));
+    标签_关键词->setObjectName(u"标签_关键词"_s);
     标签_关键词->setGeometry(312, 3, 408, 24);
-    按钮_前30天 = new QPushButton(QStringLiteral("前30天"), this);
-    按钮_前30天->setObjectName(QStringLiteral("按钮_前30天"));
+    按钮_前30天 = new QPushButton(u"前30天"_s, this);
+    按钮_前30天->setObjectName(u"按钮_前30天"_s);
     按钮_前30天->setGeometry(747, 5, 96, 23);
-    按钮_后30天 = new QPushButton(QStringLiteral("后30天"), this);
-    按钮_后30天->setObjectName(QStringLiteral("按钮_后30天"));
+    按钮_后30天 = new QPushButton(u"后30天"_s, this);
+    按钮_后30天->setObjectName(u"按钮_后30天"_s);
     按钮_后30天->setGeometry(850, 5, 96, 23);
 
     connect(按钮_前30天, &QPushButton::clicked, this, &RankCurveWindow::showEarlierDays);
@@ -105,7 +107,7 @@ bool RankCurveWindow::drawRankCurve()
     const int page = rankCurveSelection().rankPage;
     if (table.empty() || keyword.empty())
         return false;
-    const int n = DaysPerPage;
+    const int n = kDaysPerPage;
 
     Store& store = m_view.store();
     // A missing table or keyword column has been reported by the store's
@@ -187,8 +189,7 @@ void openRankCurve(ChartView& view, const Text& keyword)
         window->activateWindow();
     }
     window->标签_域名->setText(view.currentSite());
-    window->标签_关键词->setText(QStringLiteral("关键词 [") + toQString(selection.curveKeyword)
-                                 + QStringLiteral("] 百度排名曲线图"));
+    window->标签_关键词->setText(u"关键词 ["_s + toQString(selection.curveKeyword) + u"] 百度排名曲线图"_s);
 }
 
 } // namespace zv

@@ -14,25 +14,26 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 SiteHistoryWindow::SiteHistoryWindow(ChartView& view)
     : QDialog(view.chartParent())
     , m_view(view)
 {
-    setObjectName(QStringLiteral("网站历史查询"));
-    setWindowTitle(QStringLiteral("网站历史查询"));
+    setObjectName(u"网站历史查询"_s);
+    setWindowTitle(u"网站历史查询"_s);
     setFixedOuterSize(*this, QSize(568, 415));
     move(50, 50);
 
-    标签_网站历史 = new QLabel(QStringLiteral("标签"), this);
-    标签_网站历史->setObjectName(QStringLiteral("标签_网站历史"));
+    标签_网站历史 = new QLabel(u"标签"_s, this);
+    标签_网站历史->setObjectName(u"标签_网站历史"_s);
     标签_网站历史->setGeometry(152, 16, 248, 24);
 
     超级列表框_历史 = new QTableWidget(0, 5, this);
-    超级列表框_历史->setObjectName(QStringLiteral("超级列表框_历史"));
+    超级列表框_历史->setObjectName(u"超级列表框_历史"_s);
     超级列表框_历史->setGeometry(8, 52, 544, 320);
-    超级列表框_历史->setHorizontalHeaderLabels({QStringLiteral("日期"), QStringLiteral("百度快照"),
-                                                QStringLiteral("百度总收录"), QStringLiteral("百度当天收录"),
-                                                QStringLiteral("百度反链")});
+    超级列表框_历史->setHorizontalHeaderLabels(
+        {u"日期"_s, u"百度快照"_s, u"百度总收录"_s, u"百度当天收录"_s, u"百度反链"_s});
     const int widths[5] = {100, 100, 100, 100, 120};
     for (int column = 0; column < 5; ++column)
         超级列表框_历史->setColumnWidth(column, widths[column]);
@@ -53,7 +54,7 @@ void SiteHistoryWindow::fillSiteHistory()
     const Text address = toText(m_view.currentSite());
     if (address.empty())
         return;
-    标签_网站历史->setText(QStringLiteral("[") + toQString(address) + QStringLiteral("]网站历史数据"));
+    标签_网站历史->setText(u"["_s + toQString(address) + u"]网站历史数据"_s);
 
     const Text table = siteTableName(address) + "_xx";
     Store& store = m_view.store();

@@ -20,6 +20,8 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Adds picture to the list (giving the table a new list on the first
@@ -55,10 +57,10 @@ void onIndexButtonClicked(QueryView& view)
 void queryKeywordIndexes(QueryView& view)
 {
     if (view.currentSite().isEmpty()) {
-        view.setStatus(QStringLiteral("请选择查询网站！"));
+        view.setStatus(u"请选择查询网站！"_s);
         return;
     }
-    view.setStatus(QStringLiteral("查询百度指数中......"));
+    view.setStatus(u"查询百度指数中......"_s);
     IndexPictureList* list = nullptr; // the new list joins the table with its first picture
 
     const int rows = view.keywordRowCount();
@@ -101,20 +103,20 @@ void queryKeywordIndexes(QueryView& view)
     }
 
     saveKeywordIndexes(view);
-    view.setStatus(QStringLiteral("查询完毕"));
+    view.setStatus(u"查询完毕"_s);
 }
 
 void saveKeywordIndexes(QueryView& view)
 {
     Store& store = view.store();
     if (!store.openRecordset("select * from web_baiduzhishu", SqlText)) {
-        view.setStatus(QStringLiteral("打开百度指数数据表失败！"));
+        view.setStatus(u"打开百度指数数据表失败！"_s);
         return;
     }
     // A list that holds no picture is as good as none.
     const IndexPictureList* list = view.indexPictures();
     if (list == nullptr || list->empty()) {
-        view.setStatus(QStringLiteral("列表框图片组为空！"));
+        view.setStatus(u"列表框图片组为空！"_s);
         return;
     }
     for (int r = 0; r < view.keywordRowCount(); ++r) {
@@ -137,15 +139,15 @@ void saveKeywordIndexes(QueryView& view)
             continue;
         if (!store.executeSql("UPDATE web_baiduzhishu SET baiduzhishu='" + hex + "' WHERE keywords = '" + keyword
                               + "'"))
-            view.setStatus(QStringLiteral("更新关键字百度指数失败！"));
+            view.setStatus(u"更新关键字百度指数失败！"_s);
     }
-    view.setStatus(QStringLiteral("读取百度指数完成！"));
+    view.setStatus(u"读取百度指数完成！"_s);
 }
 
 void loadKeywordIndexes(QueryView& view)
 {
     BusyScope busy(view);
-    view.setStatus(QStringLiteral("读取百度指数中......"));
+    view.setStatus(u"读取百度指数中......"_s);
     IndexPictureList* list = nullptr;
 
     const int rows = view.keywordRowCount();
@@ -167,7 +169,7 @@ void loadKeywordIndexes(QueryView& view)
         store.closeRecordset();
     }
 
-    view.setStatus(QStringLiteral("百度指数读取完毕！"));
+    view.setStatus(u"百度指数读取完毕！"_s);
 }
 
 } // namespace zv

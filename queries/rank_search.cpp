@@ -15,6 +15,8 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 Text currentSite(const QueryView& view)
@@ -28,13 +30,13 @@ void queryKeywordRanks(QueryView& view)
 {
     const Text site = currentSite(view);
     if (site.empty()) {
-        view.setStatus(QStringLiteral("请选择网站地址！"));
+        view.setStatus(u"请选择网站地址！"_s);
         return;
     }
     if (view.isClosing())
         return; // no new search once the user has closed the window
     BusyScope busy(view);
-    view.setStatus(QStringLiteral("搜索关键词排名中...."));
+    view.setStatus(u"搜索关键词排名中...."_s);
 
     PatternMatcher tableMatcher;
     PatternMatcher entryMatcher;
@@ -75,12 +77,12 @@ void queryKeywordRanks(QueryView& view)
         }
     }
 
-    const QString finished = failedKeywords == 0 ? QStringLiteral("搜索完毕....")
-                                                 : QStringLiteral("搜索完毕，%1个关键词查询失败！").arg(failedKeywords);
+    const QString finished
+        = failedKeywords == 0 ? u"搜索完毕...."_s : u"搜索完毕，%1个关键词查询失败！"_s.arg(failedKeywords);
     view.setStatus(finished);
     saveTodayRanks(view);
     // Keep the failures in sight unless the recording itself failed.
-    if (failedKeywords != 0 && view.statusText() == QStringLiteral("保存当天排名成功！"))
+    if (failedKeywords != 0 && view.statusText() == u"保存当天排名成功！"_s)
         view.setStatus(finished);
 }
 
@@ -103,7 +105,7 @@ void saveTodayRanks(QueryView& view)
                 store.writeInteger(Field(static_cast<int>(r) + 2), *values[r]);
         }
     });
-    view.setStatus(saved ? QStringLiteral("保存当天排名成功！") : QStringLiteral("保存当天排名失败！"));
+    view.setStatus(saved ? u"保存当天排名成功！"_s : u"保存当天排名失败！"_s);
 }
 
 void showTodayRanks(QueryView& view)

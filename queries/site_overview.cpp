@@ -15,6 +15,8 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The snapshot column holds at most 20 characters.
@@ -83,7 +85,7 @@ bool querySiteOverview(QueryView& view)
     if (view.isClosing())
         return false;
     Text page;
-    view.setFigureText(FigureBox::Snapshot, QStringLiteral("无"));
+    view.setFigureText(FigureBox::Snapshot, u"无"_s);
     if (!fetch(OverviewFigure::Snapshot, page))
         return false;
     if (const auto snapshot = snapshotText(page, site, tableMatcher, entryMatcher))
@@ -96,7 +98,7 @@ bool querySiteOverview(QueryView& view)
     }
 
     if (!anyPage)
-        view.setStatus(QStringLiteral("网站综合信息查询失败！"));
+        view.setStatus(u"网站综合信息查询失败！"_s);
     return anyPage;
 }
 
@@ -104,13 +106,13 @@ void saveTodayOverview(QueryView& view)
 {
     const Text site = currentSite(view);
     if (site.empty()) {
-        view.setStatus(QStringLiteral("网站地址为空,无法保存网站综合信息！"));
+        view.setStatus(u"网站地址为空,无法保存网站综合信息！"_s);
         return;
     }
     const Text siteTable = siteTableName(site);
     const Text table = overviewTableName(siteTable);
     if (!view.store().executeSql(createOverviewTableSql(siteTable)))
-        view.setStatus(QStringLiteral("网站综合信息表创建失败！"));
+        view.setStatus(u"网站综合信息表创建失败！"_s);
 
     // The column holds 20 characters; a longer snapshot text is cut rather
     // than losing the whole day's row.
@@ -121,7 +123,7 @@ void saveTodayOverview(QueryView& view)
 
     const bool saved
         = storeTodayRow(view.store(), table, [&](Store& store) { writeOverviewValues(store, snapshot, counts); });
-    view.setStatus(saved ? QStringLiteral("保存当天网站综合信息成功！") : QStringLiteral("保存当天网站综合信息失败！"));
+    view.setStatus(saved ? u"保存当天网站综合信息成功！"_s : u"保存当天网站综合信息失败！"_s);
 }
 
 bool loadTodayOverview(QueryView& view)

@@ -5,6 +5,8 @@
 
 namespace zv {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // An XDG base folder: the variable when it holds an absolute path, otherwise
@@ -21,12 +23,12 @@ QString baseFolder(const char* variable, const QString& fallback)
 
 QString databasePath()
 {
-    return baseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")) + QStringLiteral("/zeravudez/web.db");
+    return baseFolder("XDG_DATA_HOME", u".local/share"_s) + u"/zeravudez/web.db"_s;
 }
 
 QString picturePath()
 {
-    return baseFolder("XDG_CACHE_HOME", QStringLiteral(".cache")) + QStringLiteral("/zeravudez/100.bmp");
+    return baseFolder("XDG_CACHE_HOME", u".cache"_s) + u"/zeravudez/100.bmp"_s;
 }
 
 bool makeParentFolder(const QString& path)

@@ -3,6 +3,7 @@
 // the database file.
 
 #include "app/main_window.h"
+#include "tests/support/widget_test_main.h"
 #include "view/message_box.h"
 #include "view/paths.h"
 
@@ -21,8 +22,6 @@
 #include <vector>
 
 namespace zv::test {
-
-QList<QUrl>& openedUrls();
 
 // Reads the database file with SQLite itself, bypassing the store.
 class DbPeek

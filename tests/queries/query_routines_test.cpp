@@ -1,29 +1,29 @@
-// The query routines on a real main window and database, against pages served
-// on 127.0.0.1 (page_server.h): what the user sees, what is recorded, which
-// addresses are fetched.
+// The query routines on a query view without any window (fake_query_view.h)
+// and a real database, against pages served on 127.0.0.1 (page_server.h): what
+// the user sees, what is recorded, which addresses are fetched. No
+// QApplication exists in this program.
 
-#include "app/main_window.h"
+#include "fake_query_view.h"
 #include "page_server.h"
+#include "queries/home_page_import.h"
 #include "queries/rank_search.h"
 #include "queries/site_overview.h"
 #include "readers/rank_page.h"
-#include "app/keyword_registry.h"
-#include "app/site_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
-#include "view/message_box.h"
 #include "view/qt_text.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
+#include <QCoreApplication>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace zv {
 namespace {
+
+using test::FakeQueryView;
 
 const Text kSite = "www.example.com";
 
@@ -52,52 +52,56 @@ class QueryRoutines : public ::testing::Test
 protected:
     void SetUp() override
     {
+        ASSERT_EQ(QCoreApplication::instance(), nullptr);
         ASSERT_TRUE(m_data.isValid());
-        qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
         qputenv("XDG_CACHE_HOME", m_data.path().toUtf8());
         qputenv("ZERAVUDEZ_PROXY", QByteArray::fromStdString(m_server.proxy()));
-        setScriptedMessageBoxes(true);
-        clearShownMessages();
         restart();
     }
 
-    // A fresh window over the same database, as after restarting the program.
+    // A fresh view over the same database, as after restarting the program;
+    // the site and its keyword rows are shown again.
     void restart()
     {
-        m_window.reset();
-        m_window = std::make_unique<MainWindow>();
-        ASSERT_TRUE(m_window->databaseOpen());
+        m_view.reset();
+        m_view = std::make_unique<FakeQueryView>(m_data.filePath(QStringLiteral("web.db")).toStdString());
+        ASSERT_TRUE(m_view->opened);
+        m_view->site = m_site;
+        m_view->showKeywords(m_keywords);
     }
 
-    MainWindow& window() { return *m_window; }
+    FakeQueryView& view() { return *m_view; }
 
-    // Registers kSite with its two tables and the given keywords, and makes it
-    // the current site with its keyword table loaded.
-    void createSite(const std::vector<Text>& keywords)
+    // Registers kSite's two tables with the given keyword columns, and shows
+    // it as the current site with one row per keyword.
+    void createSite(const std::vector<const char*>& keywords)
     {
-        Store& store = window().store();
+        Store& store = view().store();
         const Text table = siteTableName(kSite);
         ASSERT_TRUE(store.executeSql(createRankTableSql(table)));
         ASSERT_TRUE(store.executeSql(createRankDateIndexSql(table)));
         ASSERT_TRUE(store.executeSql(createOverviewTableSql(table)));
-        selectSite();
-        addKeywords(window(), keywords);
-        loadKeywordList(window());
+        m_keywords.clear();
+        for (const char* keyword : keywords) {
+            ASSERT_TRUE(store.openRecordset(addKeywordColumnSql(table, g(keyword)), SqlText));
+            m_keywords.push_back(q(keyword));
+        }
+        m_site = toQString(kSite);
+        view().site = m_site;
+        view().showKeywords(m_keywords);
     }
 
-    void selectSite() { window().组合框_网站列表->setEditText(toQString(kSite)); }
-
-    void setRange(int index) { window().组合框_搜索范围->setCurrentIndex(index); }
+    void setRange(int index) { view().rangeIndex = index; }
 
     std::string rankAddress(const char* keywordUtf8, int page) { return rankSearchAddress(g(keywordUtf8), page); }
 
-    QString rankShown(int row) { return window().cellText(row, KeywordColumn::Rank); }
+    QString rankShown(int row) { return view().cellText(row, KeywordColumn::Rank); }
 
     // Every row of a per-site table: column texts by position.
     std::vector<std::vector<Text>> rows(const Text& table)
     {
         std::vector<std::vector<Text>> result;
-        Store& store = window().store();
+        Store& store = view().store();
         EXPECT_TRUE(store.openRecordset("select * from " + table + " order by keydate", SqlText));
         for (int r = 0; r < store.recordCount(); ++r, store.moveNext()) {
             std::vector<Text> row;
@@ -113,7 +117,7 @@ protected:
 
     std::vector<Text> todayRow(const Text& table)
     {
-        Store& store = window().store();
+        Store& store = view().store();
         std::vector<Text> row;
         EXPECT_TRUE(store.openRecordset("select * from " + table + " where keydate=date()", SqlText));
         if (store.recordCount() != 1)
@@ -128,25 +132,27 @@ protected:
 
     QTemporaryDir m_data;
     PageServer m_server;
-    std::unique_ptr<MainWindow> m_window;
+    QString m_site;
+    std::vector<QString> m_keywords;
+    std::unique_ptr<FakeQueryView> m_view;
 };
 
 TEST_F(QueryRoutines, RankSearchShowsAndRecordsPositions)
 {
-    createSite({"alpha", "beta", g("中文")});
-    ASSERT_EQ(window().keywordRowCount(), 3);
+    createSite({"alpha", "beta", "中文"});
+    ASSERT_EQ(view().keywordRowCount(), 3);
     m_server.setPage(rankAddress("alpha", 1),
                      resultPage({{1, "www.other.com/"}, {3, "www.example.com/"}, {17, "www.example.com/a.html"}}));
     m_server.setPage(rankAddress("beta", 1), resultPage({{5, "WWW.EXAMPLE.COM/"}, {9, "www.other.com/"}}));
     m_server.setPage(rankAddress("中文", 1), resultPage({{5, "www.example.com/news/"}}));
 
-    queryKeywordRanks(window());
+    queryKeywordRanks(view());
 
     EXPECT_EQ(rankShown(0), q("3. 17 "));
     EXPECT_EQ(rankShown(1), q("100名以后 :("));
     EXPECT_EQ(rankShown(2), q("5 "));
-    EXPECT_EQ(window().statusText(), q("保存当天排名成功！"));
-    EXPECT_FALSE(window().isBusy());
+    EXPECT_EQ(view().statusText(), q("保存当天排名成功！"));
+    EXPECT_FALSE(view().busy);
     // Range "100": one request per keyword, for offset 0.
     const std::vector<std::string> expected {rankAddress("alpha", 1), rankAddress("beta", 1), rankAddress("中文", 1)};
     EXPECT_EQ(m_server.requests(), expected);
@@ -165,7 +171,7 @@ TEST_F(QueryRoutines, WiderRangeAndTheSameDayAfterRestart)
     for (int p = 1; p <= 3; ++p)
         m_server.setPage(rankAddress("beta", p), resultPage({{p * 100, "www.other.com/"}}));
 
-    queryKeywordRanks(window());
+    queryKeywordRanks(view());
     EXPECT_EQ(rankShown(0), q("150 201. "));
     EXPECT_EQ(rankShown(1), q("300名以后 :("));
     EXPECT_EQ(m_server.requests().size(), 6u);
@@ -173,9 +179,7 @@ TEST_F(QueryRoutines, WiderRangeAndTheSameDayAfterRestart)
     // Same day, program restarted: the recorded ranks, no request.
     restart();
     m_server.clearRequests();
-    selectSite();
-    loadKeywordList(window());
-    showTodayRanks(window());
+    showTodayRanks(view());
     EXPECT_EQ(rankShown(0), q("150"));
     EXPECT_EQ(rankShown(1), q("100名以后 :("));
     EXPECT_TRUE(m_server.requests().empty());
@@ -185,14 +189,14 @@ TEST_F(QueryRoutines, SecondSearchOfTheDayRewritesTodaysRowOnly)
 {
     createSite({"alpha"});
     m_server.setPage(rankAddress("alpha", 1), resultPage({{7, "www.example.com/"}}));
-    queryKeywordRanks(window());
+    queryKeywordRanks(view());
     // A row of a later day stands last in the table (a clock set back).
     const Text table = siteTableName(kSite);
-    ASSERT_TRUE(window().store().executeSql("insert into " + table + " (keydate, alpha) values ('2999-01-01', 42)"));
+    ASSERT_TRUE(view().store().executeSql("insert into " + table + " (keydate, alpha) values ('2999-01-01', 42)"));
 
     m_server.setPage(rankAddress("alpha", 1), resultPage({{2, "www.example.com/b"}}));
-    queryKeywordRanks(window());
-    EXPECT_EQ(window().statusText(), q("保存当天排名成功！"));
+    queryKeywordRanks(view());
+    EXPECT_EQ(view().statusText(), q("保存当天排名成功！"));
     const auto all = rows(table);
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[0][2], "2");
@@ -202,8 +206,8 @@ TEST_F(QueryRoutines, SecondSearchOfTheDayRewritesTodaysRowOnly)
 TEST_F(QueryRoutines, SiteWithoutKeywordsStillGetsTodaysRow)
 {
     createSite({});
-    queryKeywordRanks(window());
-    EXPECT_EQ(window().statusText(), q("保存当天排名成功！"));
+    queryKeywordRanks(view());
+    EXPECT_EQ(view().statusText(), q("保存当天排名成功！"));
     EXPECT_EQ(todayRow(siteTableName(kSite)).size(), 2u);
     EXPECT_TRUE(m_server.requests().empty());
 }
@@ -218,7 +222,7 @@ TEST_F(QueryRoutines, FailedFetchIsNotRecordedAsNotRanked)
     m_server.setPage(rankAddress("beta", 2), resultPage({}));
     m_server.setPage(rankAddress("gamma", 1), resultPage({}));
     m_server.setPage(rankAddress("gamma", 2), resultPage({{150, "www.example.com/"}}));
-    queryKeywordRanks(window());
+    queryKeywordRanks(view());
     ASSERT_EQ(todayRow(siteTableName(kSite))[3], "8");
 
     // beta's first page now fails, gamma's second: neither value is touched,
@@ -227,11 +231,11 @@ TEST_F(QueryRoutines, FailedFetchIsNotRecordedAsNotRanked)
     m_server.removePage(rankAddress("gamma", 2));
     m_server.setPage(rankAddress("alpha", 1), resultPage({{6, "www.example.com/"}}));
     m_server.clearRequests();
-    queryKeywordRanks(window());
+    queryKeywordRanks(view());
     EXPECT_EQ(rankShown(0), q("6. "));
     EXPECT_EQ(rankShown(1), q("查询失败"));
     EXPECT_EQ(rankShown(2), q("查询失败"));
-    EXPECT_EQ(window().statusText(), q("搜索完毕，2个关键词查询失败！"));
+    EXPECT_EQ(view().statusText(), q("搜索完毕，2个关键词查询失败！"));
     // A failed page does not cut the keyword's search short: every page of
     // every keyword is still asked for, in order.
     std::vector<std::string> expected;
@@ -242,20 +246,6 @@ TEST_F(QueryRoutines, FailedFetchIsNotRecordedAsNotRanked)
     EXPECT_EQ(m_server.requests(), expected);
     const auto row = todayRow(siteTableName(kSite));
     EXPECT_EQ((std::vector<Text> {row[2], row[3], row[4]}), (std::vector<Text> {"6", "8", "150"}));
-}
-
-TEST_F(QueryRoutines, ClosingTheWindowStopsTheSearchWithoutRecording)
-{
-    createSite({"alpha", "beta"});
-    m_server.setPage(rankAddress("alpha", 1), resultPage({{1, "www.example.com/"}}));
-    m_server.setPage(rankAddress("beta", 1), resultPage({{2, "www.example.com/"}}));
-    // The close arrives while the first keyword's address is being built: the
-    // request is abandoned before it goes out, and nothing more is asked.
-    QTimer::singleShot(0, &window(), [this] { window().close(); });
-    window().runOperation(queryKeywordRanks);
-    EXPECT_TRUE(window().isClosing());
-    EXPECT_EQ(m_server.requests().size(), 0u);
-    EXPECT_TRUE(todayRow(siteTableName(kSite)).empty());
 }
 
 TEST_F(QueryRoutines, OverviewShownRecordedAndReloaded)
@@ -270,42 +260,40 @@ TEST_F(QueryRoutines, OverviewShownRecordedAndReloaded)
     m_server.setPage(search + "site%3Awww.example.com&lm=7", "找到相关结果数12个");
     // The month page fails: a partial failure is recorded as the page gave it.
 
-    ASSERT_TRUE(loadTodayOverview(window()));
-    EXPECT_TRUE(querySiteOverview(window()));
+    ASSERT_TRUE(loadTodayOverview(view()));
+    EXPECT_TRUE(querySiteOverview(view()));
     EXPECT_EQ(m_server.requests().size(), 6u);
-    EXPECT_EQ(window().标签_百度快照->text(), q(" 2024-5-6"));
-    EXPECT_EQ(window().标签_总收录->text(), q("1,234"));
-    EXPECT_EQ(window().标签_百度反链->text(), q("5,000"));
-    EXPECT_EQ(window().标签_今日收录->text(), q("约3"));
-    EXPECT_EQ(window().标签_最近一月收录->text(), q(""));
-    saveTodayOverview(window());
-    EXPECT_EQ(window().statusText(), q("保存当天网站综合信息成功！"));
+    EXPECT_EQ(view().figureText(FigureBox::Snapshot), q(" 2024-5-6"));
+    EXPECT_EQ(view().figureText(FigureBox::Indexed), q("1,234"));
+    EXPECT_EQ(view().figureText(FigureBox::Backlinks), q("5,000"));
+    EXPECT_EQ(view().figureText(FigureBox::IndexedToday), q("约3"));
+    EXPECT_EQ(view().figureText(FigureBox::IndexedMonth), q(""));
+    saveTodayOverview(view());
+    EXPECT_EQ(view().statusText(), q("保存当天网站综合信息成功！"));
 
     restart();
     m_server.clearRequests();
-    selectSite();
-    EXPECT_FALSE(loadTodayOverview(window()));
+    EXPECT_FALSE(loadTodayOverview(view()));
     EXPECT_TRUE(m_server.requests().empty());
-    EXPECT_EQ(window().标签_百度快照->text(), q(" 2024-5-6"));
-    EXPECT_EQ(window().标签_总收录->text(), q("1234"));
-    EXPECT_EQ(window().标签_百度反链->text(), q("5000"));
-    EXPECT_EQ(window().标签_今日收录->text(), q("0"));
-    EXPECT_EQ(window().标签_最近一周收录->text(), q("12"));
-    EXPECT_EQ(window().标签_最近一月收录->text(), q("0"));
+    EXPECT_EQ(view().figureText(FigureBox::Snapshot), q(" 2024-5-6"));
+    EXPECT_EQ(view().figureText(FigureBox::Indexed), q("1234"));
+    EXPECT_EQ(view().figureText(FigureBox::Backlinks), q("5000"));
+    EXPECT_EQ(view().figureText(FigureBox::IndexedToday), q("0"));
+    EXPECT_EQ(view().figureText(FigureBox::IndexedWeek), q("12"));
+    EXPECT_EQ(view().figureText(FigureBox::IndexedMonth), q("0"));
 }
 
 TEST_F(QueryRoutines, OverviewRecordedTwiceKeepsOneRowForToday)
 {
     createSite({});
     const Text table = siteTableName(kSite) + "_xx";
-    ASSERT_TRUE(
-        window().store().executeSql("insert into " + table + " (keydate, baidushoulu) values ('2999-01-01', 9)"));
-    window().标签_百度快照->setText(q("快照快照快照快照快照快照快照快照快照快照快照"));
-    window().标签_总收录->setText(q("10"));
-    saveTodayOverview(window());
-    window().标签_总收录->setText(q("20"));
-    saveTodayOverview(window());
-    EXPECT_EQ(window().statusText(), q("保存当天网站综合信息成功！"));
+    ASSERT_TRUE(view().store().executeSql("insert into " + table + " (keydate, baidushoulu) values ('2999-01-01', 9)"));
+    view().setFigureText(FigureBox::Snapshot, q("快照快照快照快照快照快照快照快照快照快照快照"));
+    view().setFigureText(FigureBox::Indexed, q("10"));
+    saveTodayOverview(view());
+    view().setFigureText(FigureBox::Indexed, q("20"));
+    saveTodayOverview(view());
+    EXPECT_EQ(view().statusText(), q("保存当天网站综合信息成功！"));
     const auto all = rows(table);
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[0][1], g("快照快照快照快照快照快照快照快照快照快照")); // 20 characters kept
@@ -313,23 +301,46 @@ TEST_F(QueryRoutines, OverviewRecordedTwiceKeepsOneRowForToday)
     EXPECT_EQ(all[1][2], "9");
 }
 
-TEST_F(QueryRoutines, OverviewWithEveryFetchFailedIsNotRecorded)
+TEST_F(QueryRoutines, ClosedViewStartsNoSearch)
+{
+    createSite({"alpha"});
+    m_server.setPage(rankAddress("alpha", 1), resultPage({{1, "www.example.com/"}}));
+    view().closing = true;
+    queryKeywordRanks(view());
+    EXPECT_TRUE(m_server.requests().empty());
+    EXPECT_EQ(view().busyEntries, 0);
+    EXPECT_TRUE(todayRow(siteTableName(kSite)).empty());
+    EXPECT_EQ(rankShown(0), QString());
+}
+
+TEST_F(QueryRoutines, MissingSiteIsReportedBeforeAnySearch)
+{
+    createSite({"alpha"});
+    view().site.clear();
+    queryKeywordRanks(view());
+    EXPECT_EQ(view().statusText(), q("请选择网站地址！"));
+    EXPECT_EQ(view().busyEntries, 0);
+    EXPECT_TRUE(m_server.requests().empty());
+}
+
+TEST_F(QueryRoutines, HomePageImportReturnsTheDeclaredKeywords)
 {
     createSite({});
-    EXPECT_FALSE(querySiteOverview(window()));
-    EXPECT_EQ(window().statusText(), q("网站综合信息查询失败！"));
-    EXPECT_EQ(window().标签_百度快照->text(), q("无"));
-    EXPECT_EQ(m_server.requests().size(), 6u);
+    m_server.setPage("http://www.example.com/",
+                     "<meta charset=\"utf-8\"><meta name=\"keywords\" content=\"网站优化,排名查询\">");
+    EXPECT_EQ(importHomePageKeywords(view()), (std::vector<Text> {g("网站优化"), g("排名查询")}));
+    EXPECT_EQ(m_server.requests(), std::vector<std::string> {"http://www.example.com/"});
+    // The import adds no keyword column itself.
+    EXPECT_FALSE(view().store().executeSql(dropKeywordColumnSql(siteTableName(kSite), g("网站优化"))));
 
-    // Selecting the site records no overview row, so the next selection asks
-    // the engine again.
-    const Text table = siteTableName(kSite) + "_xx";
-    for (int selection = 1; selection <= 2; ++selection) {
-        m_server.clearRequests();
-        onSiteSelected(window());
-        EXPECT_EQ(m_server.requests().size(), 6u);
-        EXPECT_TRUE(rows(table).empty());
-    }
+    // Without a site, or once the view is closing, nothing is asked.
+    m_server.clearRequests();
+    view().site.clear();
+    EXPECT_TRUE(importHomePageKeywords(view()).empty());
+    view().site = toQString(kSite);
+    view().closing = true;
+    EXPECT_TRUE(importHomePageKeywords(view()).empty());
+    EXPECT_TRUE(m_server.requests().empty());
 }
 
 } // namespace

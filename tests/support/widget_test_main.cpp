@@ -1,5 +1,6 @@
+#include "tests/support/widget_test_main.h"
+
 #include "app/home_page.h"
-#include "app_fixture.h"
 #include "view/message_box.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ QList<QUrl>& openedUrls()
 
 int main(int argc, char** argv)
 {
+    // Listing the tests must work without a display too.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Whatever a window under test sends goes to a closed loopback port and

@@ -1,0 +1,169 @@
+// The query routines where the window itself takes part, against pages
+// served on 127.0.0.1 (page_server.h): closing it mid-search, and selecting a
+// site through the registry's sequence.
+
+#include "app/keyword_registry.h"
+#include "app/main_window.h"
+#include "app/site_registry.h"
+#include "page_server.h"
+#include "queries/rank_search.h"
+#include "queries/site_overview.h"
+#include "readers/rank_page.h"
+#include "store/schema.h"
+#include "store/store.h"
+#include "view/keyword_column.h"
+#include "view/message_box.h"
+#include "view/qt_text.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace zv {
+namespace {
+
+const Text kSite = "www.example.com";
+
+Text g(std::string_view utf8)
+{
+    return utf8ToGbkString(utf8);
+}
+
+QString q(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+std::string resultPage(const std::vector<std::pair<int, std::string>>& results)
+{
+    std::string page = "<html><body>\n";
+    for (const auto& [position, address] : results) {
+        page += "<table class=\"result\" id=\"" + std::to_string(position) + "\"><tr><td><h3>结果</h3>\n";
+        page += "<span class=\"g\">" + address + " 2024-5-6 </span>\n</td></tr></table>\n";
+    }
+    return page + "</body></html>";
+}
+
+class WindowQueries : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_data.isValid());
+        qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
+        qputenv("XDG_CACHE_HOME", m_data.path().toUtf8());
+        qputenv("ZERAVUDEZ_PROXY", QByteArray::fromStdString(m_server.proxy()));
+        setScriptedMessageBoxes(true);
+        clearShownMessages();
+        restart();
+    }
+
+    // A fresh window over the same database, as after restarting the program.
+    void restart()
+    {
+        m_window.reset();
+        m_window = std::make_unique<MainWindow>();
+        ASSERT_TRUE(m_window->databaseOpen());
+    }
+
+    MainWindow& window() { return *m_window; }
+
+    // Registers kSite with its two tables and the given keywords, and makes it
+    // the current site with its keyword table loaded.
+    void createSite(const std::vector<Text>& keywords)
+    {
+        Store& store = window().store();
+        const Text table = siteTableName(kSite);
+        ASSERT_TRUE(store.executeSql(createRankTableSql(table)));
+        ASSERT_TRUE(store.executeSql(createRankDateIndexSql(table)));
+        ASSERT_TRUE(store.executeSql(createOverviewTableSql(table)));
+        selectSite();
+        addKeywords(window(), keywords);
+        loadKeywordList(window());
+    }
+
+    void selectSite() { window().组合框_网站列表->setEditText(toQString(kSite)); }
+
+    void setRange(int index) { window().组合框_搜索范围->setCurrentIndex(index); }
+
+    std::string rankAddress(const char* keywordUtf8, int page) { return rankSearchAddress(g(keywordUtf8), page); }
+
+    QString rankShown(int row) { return window().cellText(row, KeywordColumn::Rank); }
+
+    // Every row of a per-site table: column texts by position.
+    std::vector<std::vector<Text>> rows(const Text& table)
+    {
+        std::vector<std::vector<Text>> result;
+        Store& store = window().store();
+        EXPECT_TRUE(store.openRecordset("select * from " + table + " order by keydate", SqlText));
+        for (int r = 0; r < store.recordCount(); ++r, store.moveNext()) {
+            std::vector<Text> row;
+            for (int c = 0; !store.fieldName(c).empty(); ++c) {
+                Text value;
+                store.readText(Field(c), value);
+                row.push_back(value);
+            }
+            result.push_back(row);
+        }
+        return result;
+    }
+
+    std::vector<Text> todayRow(const Text& table)
+    {
+        Store& store = window().store();
+        std::vector<Text> row;
+        EXPECT_TRUE(store.openRecordset("select * from " + table + " where keydate=date()", SqlText));
+        if (store.recordCount() != 1)
+            return row;
+        for (int c = 0; !store.fieldName(c).empty(); ++c) {
+            Text value;
+            store.readText(Field(c), value);
+            row.push_back(value);
+        }
+        return row;
+    }
+
+    QTemporaryDir m_data;
+    PageServer m_server;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+TEST_F(WindowQueries, ClosingTheWindowStopsTheSearchWithoutRecording)
+{
+    createSite({"alpha", "beta"});
+    m_server.setPage(rankAddress("alpha", 1), resultPage({{1, "www.example.com/"}}));
+    m_server.setPage(rankAddress("beta", 1), resultPage({{2, "www.example.com/"}}));
+    // The close arrives while the first keyword's address is being built: the
+    // request is abandoned before it goes out, and nothing more is asked.
+    QTimer::singleShot(0, &window(), [this] { window().close(); });
+    window().runOperation(queryKeywordRanks);
+    EXPECT_TRUE(window().isClosing());
+    EXPECT_EQ(m_server.requests().size(), 0u);
+    EXPECT_TRUE(todayRow(siteTableName(kSite)).empty());
+}
+
+TEST_F(WindowQueries, OverviewWithEveryFetchFailedIsNotRecorded)
+{
+    createSite({});
+    EXPECT_FALSE(querySiteOverview(window()));
+    EXPECT_EQ(window().statusText(), q("网站综合信息查询失败！"));
+    EXPECT_EQ(window().标签_百度快照->text(), q("无"));
+    EXPECT_EQ(m_server.requests().size(), 6u);
+
+    // Selecting the site records no overview row, so the next selection asks
+    // the engine again.
+    const Text table = siteTableName(kSite) + "_xx";
+    for (int selection = 1; selection <= 2; ++selection) {
+        m_server.clearRequests();
+        onSiteSelected(window());
+        EXPECT_EQ(m_server.requests().size(), 6u);
+        EXPECT_TRUE(rows(table).empty());
+    }
+}
+
+} // namespace
+} // namespace zv
