@@ -32,6 +32,38 @@ struct PngCase
     bool interlaced;
 };
 
+// "rgbAlpha16Interlaced" and the like.
+std::string pngCaseName(const PngCase& c)
+{
+    std::string name;
+    switch (c.colourType) {
+    case PNG_COLOR_TYPE_GRAY:
+        name = "gray";
+        break;
+    case PNG_COLOR_TYPE_PALETTE:
+        name = "palette";
+        break;
+    case PNG_COLOR_TYPE_RGB:
+        name = "rgb";
+        break;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        name = "grayAlpha";
+        break;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        name = "rgbAlpha";
+        break;
+    default:
+        name = "type" + std::to_string(c.colourType);
+    }
+    return name + std::to_string(c.bitDepth) + (c.interlaced ? "Interlaced" : "");
+}
+
+// Shown for a failing case instead of its bytes.
+void PrintTo(const PngCase& c, std::ostream* os)
+{
+    *os << pngCaseName(c);
+}
+
 class PngDepths : public ::testing::TestWithParam<PngCase>
 {
 };
@@ -98,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PngCase {PNG_COLOR_TYPE_PALETTE, 8, false}, PngCase {PNG_COLOR_TYPE_RGB, 8, false},
                       PngCase {PNG_COLOR_TYPE_RGB, 16, true}, PngCase {PNG_COLOR_TYPE_GRAY_ALPHA, 8, true},
                       PngCase {PNG_COLOR_TYPE_GRAY_ALPHA, 16, false}, PngCase {PNG_COLOR_TYPE_RGB_ALPHA, 8, false},
-                      PngCase {PNG_COLOR_TYPE_RGB_ALPHA, 16, true}));
+                      PngCase {PNG_COLOR_TYPE_RGB_ALPHA, 16, true}),
+    [](const ::testing::TestParamInfo<PngCase>& info) { return pngCaseName(info.param); });
 
 TEST(PngReader, ComposesTransparencyOverWhite)
 {

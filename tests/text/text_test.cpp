@@ -30,6 +30,12 @@ struct FindCase
     std::size_t expected;
 };
 
+// Shown for a failing case instead of its bytes.
+void PrintTo(const FindCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class FindTextTest : public testing::TestWithParam<FindCase>
 {
 };
@@ -76,6 +82,12 @@ struct SplitCase
     std::vector<Text> expected;
 };
 
+// Shown for a failing case instead of its bytes.
+void PrintTo(const SplitCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class SplitTextTest : public testing::TestWithParam<SplitCase>
 {
 };
@@ -117,6 +129,12 @@ struct IntegerCase
     Text s;
     int expected;
 };
+
+// Shown for a failing case instead of its bytes.
+void PrintTo(const IntegerCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class LeadingIntegerTest : public testing::TestWithParam<IntegerCase>
 {

@@ -20,6 +20,12 @@ struct EncodeCase
     Text expected;
 };
 
+// Shown for a failing case instead of its bytes.
+void PrintTo(const EncodeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class UrlEncodeTest : public testing::TestWithParam<EncodeCase>
 {
 };

@@ -33,6 +33,12 @@ struct DialectCase
     std::vector<Text> expected;
 };
 
+// Shown for a failing case instead of its bytes.
+void PrintTo(const DialectCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class PatternDialectTest : public testing::TestWithParam<DialectCase>
 {
 };
