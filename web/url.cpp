@@ -1,8 +1,12 @@
 #include "web/url.h"
 
+#include <unicode/uidna.h>
+
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <memory>
 #include <string_view>
 
 namespace zv {
@@ -106,6 +110,28 @@ int truncateToInt(double value)
     return static_cast<int>(value);
 }
 
+struct IdnaDeleter
+{
+    void operator()(UIDNA* idna) const { uidna_close(idna); }
+};
+
+// One converter for the whole run: a UTS #46 instance is immutable once
+// opened, so concurrent calls may share it. Null when ICU cannot open it.
+const UIDNA* idnaConverter()
+{
+    static const std::unique_ptr<UIDNA, IdnaDeleter> converter = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        UIDNA* opened
+            = uidna_openUTS46(UIDNA_NONTRANSITIONAL_TO_ASCII | UIDNA_CHECK_BIDI | UIDNA_CHECK_CONTEXTJ, &status);
+        if (U_FAILURE(status)) {
+            uidna_close(opened);
+            opened = nullptr;
+        }
+        return std::unique_ptr<UIDNA, IdnaDeleter>(opened);
+    }();
+    return converter.get();
+}
+
 } // namespace
 
 Text urlHost(const Text& url)
@@ -138,6 +164,37 @@ Text urlPath(const Text& url)
     // "http" would be found inside the "http://" prefix and give "//h/x".)
     const std::size_t slash = findWhole(url, "/", authorityStart(url));
     return slash == std::string_view::npos ? Text("/") : url.substr(slash);
+}
+
+Text asciiHost(const Text& host)
+{
+    if (std::all_of(host.begin(), host.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return host;
+    const UIDNA* idna = idnaConverter();
+    if (!idna)
+        return {};
+    // Bytes that are no code page 936 character come back as U+FFFD, which
+    // IDNA refuses.
+    const std::string utf8 = gbkToUtf8String(host);
+    if (utf8.size() > static_cast<std::size_t>(INT32_MAX / 4))
+        return {};
+    std::string ascii(utf8.size() * 2 + 16, '\0');
+    UIDNAInfo info = UIDNA_INFO_INITIALIZER;
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = uidna_nameToASCII_UTF8(idna, utf8.data(), static_cast<int32_t>(utf8.size()), ascii.data(),
+                                            static_cast<int32_t>(ascii.size()), &info, &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR && length > 0) {
+        // The first try tells how much room the whole name needs.
+        ascii.assign(static_cast<std::size_t>(length), '\0');
+        info = UIDNA_INFO_INITIALIZER;
+        status = U_ZERO_ERROR;
+        length = uidna_nameToASCII_UTF8(idna, utf8.data(), static_cast<int32_t>(utf8.size()), ascii.data(),
+                                        static_cast<int32_t>(ascii.size()), &info, &status);
+    }
+    if (U_FAILURE(status) || info.errors != 0 || length <= 0)
+        return {};
+    ascii.resize(static_cast<std::size_t>(length));
+    return ascii;
 }
 
 } // namespace zv

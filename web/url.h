@@ -22,4 +22,10 @@ int urlPort(const Text& url);
 // and fragment included), or "/" when no "/" follows.
 Text urlPath(const Text& url);
 
+// A host as it goes on the wire: a host of ASCII bytes stays exactly as it is;
+// one holding other characters becomes its ASCII form under IDNA (UTS #46,
+// non-transitional, bidi and joiner checks), letters lowered, e.g. "中文.cn"
+// gives "xn--fiq228c.cn". Empty when the name has no valid ASCII form.
+Text asciiHost(const Text& host);
+
 } // namespace zv

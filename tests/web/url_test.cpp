@@ -103,5 +103,57 @@ INSTANTIATE_TEST_SUITE_P(DoubleByteCharacters, UrlSplitTest,
                                            UrlCase {"loneLeadByteAtTheEnd", "http://ab\x81", "ab\x81", 80, "/"}),
                          [](const ::testing::TestParamInfo<UrlCase>& info) { return std::string(info.param.name); });
 
+struct AsciiHostCase
+{
+    const char* name;
+    const char* host; // UTF-8, given to asciiHost as code page 936
+    const char* ascii; // "" when the name has no ASCII form
+};
+
+class AsciiHostTest : public ::testing::TestWithParam<AsciiHostCase>
+{
+};
+
+TEST_P(AsciiHostTest, GivesTheNameOnTheWire)
+{
+    const AsciiHostCase& c = GetParam();
+    EXPECT_EQ(asciiHost(utf8ToGbkString(c.host)), c.ascii);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, AsciiHostTest,
+                         ::testing::Values(
+                             // ASCII names pass untouched, even those IDNA would map or refuse.
+                             AsciiHostCase {"ascii", "www.example.com", "www.example.com"},
+                             AsciiHostCase {"ascii_capitals_kept", "WWW.Example.COM", "WWW.Example.COM"},
+                             AsciiHostCase {"ascii_underscore", "my_site.cn", "my_site.cn"},
+                             AsciiHostCase {"ascii_digits_first", "163.com", "163.com"},
+                             AsciiHostCase {"ascii_already_encoded", "xn--fiq228c.cn", "xn--fiq228c.cn"},
+                             AsciiHostCase {"empty", "", ""},
+                             // Chinese labels, alone and among ASCII ones.
+                             AsciiHostCase {"chinese_label", "中文.cn", "xn--fiq228c.cn"},
+                             AsciiHostCase {"chinese_top_level", "例子.中国", "xn--fsqu00a.xn--fiqs8s"},
+                             AsciiHostCase {"mixed_labels", "www.中文.com", "www.xn--fiq228c.com"},
+                             AsciiHostCase {"capitals_beside_chinese", "WWW.中文.CN", "www.xn--fiq228c.cn"},
+                             // Full-width letters and the ideographic full stop fold to ASCII.
+                             AsciiHostCase {"full_width_letters", "ｗｗｗ．中文。ｃｎ", "www.xn--fiq228c.cn"},
+                             AsciiHostCase {"trailing_root_dot", "中文.cn.", "xn--fiq228c.cn."},
+                             // Names IDNA refuses.
+                             AsciiHostCase {"empty_label", "中文..cn", ""},
+                             AsciiHostCase {"leading_hyphen", "-中文.cn", ""},
+                             AsciiHostCase {"broken_ace_label", "xn--中文.cn", ""},
+                             AsciiHostCase {"label_too_long",
+                                            "中文中文中文中文中文中文中文中文中文中文中文中文中文中文中文中文中文中文中"
+                                            "文中文中文中文中文中文中文中文中文中"
+                                            "文中文中文中文中文中文中文.cn",
+                                            ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AsciiHost, BytesThatAreNoCharacterHaveNoAsciiForm)
+{
+    // A lead byte before "." and a lone lead byte at the end.
+    EXPECT_EQ(asciiHost("\xD6\xD0\x81.cn"), "");
+    EXPECT_EQ(asciiHost("\xD6\xD0.c\x81"), "");
+}
+
 } // namespace
 } // namespace zv
