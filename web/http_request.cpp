@@ -173,11 +173,18 @@ Text requestTargetOf(std::string_view path)
     return out;
 }
 
-// The address libcurl is given, rebuilt from the split pieces; empty when the
-// host or port cannot name a server (such an address cannot be resolved).
-std::string transferUrl(const Text& url)
+struct Target
 {
-    const Text host = urlHost(url);
+    std::string url; // what libcurl is given
+    std::string host; // its host, ASCII, letters lowered
+};
+
+// The address libcurl is given, rebuilt from the split pieces with the host in
+// its ASCII form; an empty url when the host or port cannot name a server
+// (such an address cannot be resolved).
+Target transferTarget(const Text& url)
+{
+    const Text host = asciiHost(urlHost(url));
     if (host.empty())
         return {};
     for (char c : host) {
@@ -192,7 +199,31 @@ std::string transferUrl(const Text& url)
     std::string result = "http://" + host;
     if (port != 80)
         result += ":" + std::to_string(port);
-    return result + requestTargetOf(urlPath(url));
+    return {result + requestTargetOf(urlPath(url)), lowerAscii(host)};
+}
+
+struct UrlDeleter
+{
+    void operator()(CURLU* handle) const { curl_url_cleanup(handle); }
+};
+
+// The host of an absolute address libcurl followed, in its ASCII form and
+// letters lowered; empty when it names none.
+std::string hostOfUrl(const std::string& url)
+{
+    const std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        return {};
+    char* host = nullptr;
+    unsigned int flags = 0;
+#ifdef CURLU_PUNYCODE
+    flags |= CURLU_PUNYCODE;
+#endif
+    if (curl_url_get(parsed.get(), CURLUPART_HOST, &host, flags) != CURLUE_OK || !host)
+        return {};
+    const std::string lowered = lowerAscii(host);
+    curl_free(host);
+    return lowered;
 }
 
 std::string effectiveProxy(const Text& proxy)
@@ -229,6 +260,7 @@ struct Hop
 
 struct HopResult
 {
+    std::string url; // the address this hop asked for
     CURLcode code = CURLE_FAILED_INIT;
     long status = 0;
     bool cutOff = false;
@@ -306,6 +338,7 @@ int onProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off
 HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point deadline)
 {
     HopResult result;
+    result.url = hop.url;
     CurlRuntime& runtime = CurlRuntime::instance();
     EasyHandle easy(curl_easy_init());
     MultiHandle multi(curl_multi_init());
@@ -435,6 +468,21 @@ HopResult exchange(Hop hop, const std::string& proxy, const std::vector<std::str
     }
 }
 
+HttpFailure failureOf(const HopResult& result)
+{
+    if (result.aborted)
+        return HttpFailure::Aborted;
+    if (result.status != 0 && (result.status < 200 || result.status >= 300))
+        return HttpFailure::Status;
+    if (result.cutOff)
+        return HttpFailure::TooLarge;
+    if (result.code == CURLE_OK)
+        return result.status != 0 ? HttpFailure::None : HttpFailure::Unreachable;
+    if (result.code == CURLE_OPERATION_TIMEDOUT)
+        return HttpFailure::TimedOut;
+    return result.status == 0 ? HttpFailure::Unreachable : HttpFailure::Incomplete;
+}
+
 } // namespace
 
 void setHttpTimeout(std::chrono::milliseconds timeout)
@@ -450,13 +498,23 @@ std::chrono::milliseconds httpTimeout()
 ByteBlock httpRequest(const Text& url, const Text& method, const Text& proxy, const Text& requestHeaders,
                       const Text& postData, Text* responseHeaders)
 {
+    HttpResult result = httpExchange(url, method, proxy, requestHeaders, postData);
     if (responseHeaders)
-        responseHeaders->clear();
+        *responseHeaders = std::move(result.headers);
+    return std::move(result.body);
+}
+
+HttpResult httpExchange(const Text& url, const Text& method, const Text& proxy, const Text& requestHeaders,
+                        const Text& postData)
+{
+    HttpResult outcome;
     try {
+        Target target = transferTarget(url);
+        if (target.url.empty())
+            return outcome;
+        outcome.requestedHost = std::move(target.host);
         Hop hop;
-        hop.url = transferUrl(url);
-        if (hop.url.empty())
-            return {};
+        hop.url = std::move(target.url);
         hop.post = lowerAscii(method) == "post";
         hop.verb = hop.post ? method : Text("GET");
         hop.body = &postData;
@@ -493,17 +551,22 @@ ByteBlock httpRequest(const Text& url, const Text& method, const Text& proxy, co
         }
 
         HopResult result = exchange(std::move(hop), effectiveProxy(proxy), formHeaders);
+        outcome.failure = failureOf(result);
+        outcome.status = static_cast<int>(result.status);
+        outcome.finalUrl = result.url;
+        outcome.finalHost = hostOfUrl(result.url);
         // An abandoned exchange stopped at an arbitrary point: nothing of it
-        // may pass for a page.
-        if (result.aborted)
-            return {};
-        if (responseHeaders) {
-            const std::size_t nul = result.headers.find('\0');
-            *responseHeaders = result.headers.substr(0, nul);
-        }
-        return std::move(result.body);
+        // may pass for a page. An error page is no page either.
+        if (outcome.failure == HttpFailure::Aborted)
+            return outcome;
+        outcome.headers = result.headers.substr(0, result.headers.find('\0'));
+        if (outcome.failure != HttpFailure::Status)
+            outcome.body = std::move(result.body);
+        return outcome;
     } catch (...) {
-        return {};
+        HttpResult failed;
+        failed.failure = HttpFailure::Unreachable;
+        return failed;
     }
 }
 
@@ -511,12 +574,12 @@ ByteBlock downloadPicture(const Text& url)
 {
     try {
         Hop hop;
-        hop.url = transferUrl(url);
+        hop.url = transferTarget(url).url;
         if (hop.url.empty())
             return {};
         hop.verb = "GET";
         HopResult result = exchange(std::move(hop), effectiveProxy({}), {});
-        if (result.code != CURLE_OK || result.cutOff || result.status < 200 || result.status >= 300)
+        if (failureOf(result) != HttpFailure::None)
             return {};
         return std::move(result.body);
     } catch (...) {

@@ -171,10 +171,160 @@ TEST_F(HttpRequestTest, BodiesComeBackByteForByte)
     EXPECT_EQ(httpRequest(server.url("/empty")), "");
 }
 
-TEST_F(HttpRequestTest, ErrorStatusBodyIsReturnedLikeAnyPage)
+TEST_F(HttpRequestTest, ErrorStatusGivesNoBodyButKeepsTheHeaders)
 {
-    server.enqueue(Reply::status(500, "Internal Server Error", "<p>broken</p>"));
-    EXPECT_EQ(httpRequest(server.url("/")), "<p>broken</p>");
+    server.enqueue(Reply::status(500, "Internal Server Error", "<p>broken</p>", "X-Why: overloaded\r\n"));
+    Text headers;
+    EXPECT_EQ(httpRequest(server.url("/"), {}, {}, {}, {}, &headers), "");
+    EXPECT_EQ(headers.rfind("HTTP/1.1 500 Internal Server Error\r\n", 0), 0u) << headers;
+    EXPECT_NE(headers.find("X-Why: overloaded\r\n"), std::string::npos);
+}
+
+struct StatusCase
+{
+    const char* name;
+    std::vector<Reply> replies;
+    HttpFailure failure;
+    int status;
+    const char* body;
+    const char* finalPath;
+};
+
+// Only a final answer with a 2xx status is a page; every other status fails
+// the fetch, whatever its body says.
+TEST_F(HttpRequestTest, FinalStatusDecidesWhetherTheFetchSucceeded)
+{
+    const std::vector<StatusCase> cases = {
+        {"ok", {Reply::ok("page")}, HttpFailure::None, 200, "page", "/start"},
+        {"no content", {Reply::status(204, "No Content", "")}, HttpFailure::None, 204, "", "/start"},
+        {"moved then ok",
+         {Reply::redirect(301, "/moved"), Reply::ok("moved page")},
+         HttpFailure::None,
+         200,
+         "moved page",
+         "/moved"},
+        {"not found", {Reply::status(404, "Not Found", "no such page")}, HttpFailure::Status, 404, "", "/start"},
+        {"server error", {Reply::status(500, "Internal Server Error", "oops")}, HttpFailure::Status, 500, "", "/start"},
+        {"unavailable", {Reply::status(503, "Service Unavailable", "busy")}, HttpFailure::Status, 503, "", "/start"},
+        {"redirect to an error",
+         {Reply::redirect(302, "/gone"), Reply::status(410, "Gone", "gone")},
+         HttpFailure::Status,
+         410,
+         "",
+         "/gone"},
+        {"redirect nowhere", {Reply::status(302, "Found", "no location")}, HttpFailure::Status, 302, "", "/start"},
+        {"redirect outside the web",
+         {Reply::redirect(301, "ftp://files.example/x")},
+         HttpFailure::Status,
+         301,
+         "",
+         "/start"},
+    };
+    for (const StatusCase& c : cases) {
+        for (const Reply& reply : c.replies)
+            server.enqueue(reply);
+        const HttpResult result = httpExchange(server.url("/start"));
+        EXPECT_EQ(result.failure, c.failure) << c.name;
+        EXPECT_EQ(result.ok(), c.failure == HttpFailure::None) << c.name;
+        EXPECT_EQ(result.status, c.status) << c.name;
+        EXPECT_EQ(result.body, c.body) << c.name;
+        EXPECT_EQ(result.finalUrl, server.url(c.finalPath)) << c.name;
+        EXPECT_EQ(result.requestedHost, "127.0.0.1") << c.name;
+        EXPECT_FALSE(result.changedHost()) << c.name;
+        EXPECT_EQ(result.headers.rfind("HTTP/1.1 " + std::to_string(c.status), 0), 0u) << c.name;
+
+        // The plain routine gives the same body.
+        for (const Reply& reply : c.replies)
+            server.enqueue(reply);
+        EXPECT_EQ(httpRequest(server.url("/start")), c.body) << c.name;
+    }
+}
+
+TEST_F(HttpRequestTest, FailuresWithoutAPageSayWhatWentWrong)
+{
+    setHttpTimeout(std::chrono::milliseconds(300));
+
+    const HttpResult refused = httpExchange("http://127.0.0.1:" + std::to_string(test::unusedLoopbackPort()) + "/");
+    EXPECT_EQ(refused.failure, HttpFailure::Unreachable);
+    EXPECT_EQ(refused.status, 0);
+    EXPECT_EQ(refused.headers, "");
+
+    const HttpResult unusable = httpExchange("http://bad host/");
+    EXPECT_EQ(unusable.failure, HttpFailure::BadAddress);
+    EXPECT_EQ(unusable.finalUrl, "");
+    EXPECT_FALSE(unusable.changedHost());
+
+    server.enqueue(Reply().send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n12345").hang());
+    const HttpResult stalled = httpExchange(server.url("/slow"));
+    EXPECT_EQ(stalled.failure, HttpFailure::TimedOut);
+    EXPECT_EQ(stalled.status, 200);
+    EXPECT_EQ(stalled.body, "12345");
+
+    server.enqueue(Reply().hang());
+    const HttpResult silent = httpExchange(server.url("/silent"));
+    EXPECT_EQ(silent.failure, HttpFailure::TimedOut);
+    EXPECT_EQ(silent.status, 0);
+
+    server.enqueue(Reply().send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial"));
+    const HttpResult cut = httpExchange(server.url("/cut"));
+    EXPECT_EQ(cut.failure, HttpFailure::Incomplete);
+    EXPECT_EQ(cut.body, "partial");
+
+    // An error status outweighs a body that broke off.
+    server.enqueue(Reply().send("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 100\r\n\r\nhalf"));
+    const HttpResult broken = httpExchange(server.url("/bad"));
+    EXPECT_EQ(broken.failure, HttpFailure::Status);
+    EXPECT_EQ(broken.status, 502);
+    EXPECT_EQ(broken.body, "");
+
+    bool abandon = true;
+    setAbortHook([&] { return abandon; });
+    const HttpResult aborted = httpExchange(server.url("/never"));
+    EXPECT_EQ(aborted.failure, HttpFailure::Aborted);
+    EXPECT_EQ(aborted.body, "");
+    EXPECT_EQ(aborted.headers, "");
+}
+
+// How the search engine sends its security check: a redirection to a host of
+// its own. Through the proxy every host is reachable.
+TEST_F(HttpRequestTest, RedirectionToAnotherHostIsReported)
+{
+    LoopbackServer proxy;
+    proxy.enqueue(Reply::redirect(302, "http://wappass.baidu.com/static/captcha/tuxing.html?ak=1&backurl=x"));
+    proxy.enqueue(Reply::ok("<title>check</title>"));
+
+    const HttpResult check = httpExchange("http://www.baidu.com/s?wd=abc&pn=0&rn=100&ie=utf-8", {}, proxy.authority());
+    EXPECT_TRUE(check.ok());
+    EXPECT_EQ(check.body, "<title>check</title>");
+    EXPECT_TRUE(check.changedHost());
+    EXPECT_EQ(check.requestedHost, "www.baidu.com");
+    EXPECT_EQ(check.finalHost, "wappass.baidu.com");
+    EXPECT_EQ(check.finalUrl, "http://wappass.baidu.com/static/captcha/tuxing.html?ak=1&backurl=x");
+    ASSERT_EQ(proxy.requestCount(), 2u);
+    EXPECT_EQ(proxy.requests()[1].requestLine(),
+              "GET http://wappass.baidu.com/static/captcha/tuxing.html?ak=1&backurl=x HTTP/1.1");
+
+    // The same host in other letters, on another port or under https is no
+    // other host.
+    proxy.enqueue(Reply::redirect(301, "http://WWW.Baidu.com:8080/s?wd=abc"));
+    proxy.enqueue(Reply::ok("same"));
+    const HttpResult same = httpExchange("http://www.baidu.com/s?wd=abc", {}, proxy.authority());
+    EXPECT_TRUE(same.ok());
+    EXPECT_FALSE(same.changedHost());
+    EXPECT_EQ(same.finalHost, "www.baidu.com");
+
+    // A redirection elsewhere that then fails is still reported as one.
+    proxy.enqueue(Reply::redirect(302, "http://wappass.baidu.com/"));
+    proxy.enqueue(Reply::status(503, "Service Unavailable", ""));
+    const HttpResult failed = httpExchange("http://www.baidu.com/s?wd=abc", {}, proxy.authority());
+    EXPECT_EQ(failed.failure, HttpFailure::Status);
+    EXPECT_TRUE(failed.changedHost());
+
+    // Without a redirection the final host is the one asked for.
+    server.enqueue(Reply::ok("direct"));
+    const HttpResult direct = httpExchange(server.url("/"));
+    EXPECT_EQ(direct.finalHost, "127.0.0.1");
+    EXPECT_FALSE(direct.changedHost());
 }
 
 TEST_F(HttpRequestTest, FollowsRedirectsAndReturnsTheFinalBody)
@@ -224,7 +374,8 @@ TEST_F(HttpRequestTest, PostRedirectsLikeABrowser)
 TEST_F(HttpRequestTest, EndlessRedirectionStops)
 {
     server.setHandler([](const RecordedRequest&) { return Reply::redirect(302, "/loop"); });
-    EXPECT_EQ(httpRequest(server.url("/loop")), "moved");
+    // The last answer is still a redirection: no page.
+    EXPECT_EQ(httpRequest(server.url("/loop")), "");
     EXPECT_EQ(server.requestCount(), 21u);
 }
 
@@ -357,6 +508,11 @@ TEST_F(HttpRequestTest, BodyIsCutAtTheLimit)
     ASSERT_EQ(body.size(), httpBodyLimit);
     EXPECT_EQ(body.front(), 'A');
     EXPECT_EQ(body.back(), 'Z');
+
+    server.enqueue(Reply::ok(huge));
+    const HttpResult result = httpExchange(server.url("/huge"));
+    EXPECT_EQ(result.failure, HttpFailure::TooLarge);
+    EXPECT_EQ(result.body.size(), httpBodyLimit);
 }
 
 TEST_F(HttpRequestTest, ProxyFromTheEnvironment)
@@ -414,6 +570,61 @@ TEST_F(HttpRequestTest, PictureDownloadGoesThroughTheProxy)
 
     EXPECT_EQ(downloadPicture("http://index.example.org/images/1.gif"), "GIF89a");
     EXPECT_EQ(proxy.requests().at(0).requestLine(), "GET http://index.example.org/images/1.gif HTTP/1.1");
+}
+
+// Internationalised names go out in their ASCII form, in the request line
+// and the Host header; the Referer repeats the address as passed.
+TEST_F(HttpRequestTest, InternationalHostsGoOutInTheirAsciiForm)
+{
+    LoopbackServer proxy;
+    ScopedEnv setting("ZERAVUDEZ_PROXY", proxy.authority().c_str());
+    const Text chinese = utf8ToGbkString("http://中文.cn/");
+    proxy.enqueue(Reply::ok("home"));
+    const HttpResult home = httpExchange(chinese);
+    EXPECT_TRUE(home.ok());
+    EXPECT_EQ(home.body, "home");
+    EXPECT_EQ(home.requestedHost, "xn--fiq228c.cn");
+    EXPECT_FALSE(home.changedHost());
+
+    proxy.enqueue(Reply::ok("deep"));
+    EXPECT_EQ(httpRequest(utf8ToGbkString("http://例子.中国:8080/a?b=1")), "deep");
+    proxy.enqueue(Reply::ok("GIF89a"));
+    EXPECT_EQ(downloadPicture(utf8ToGbkString("http://图片.中国/1.gif")), "GIF89a");
+
+    const auto requests = proxy.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].requestLine(), "GET http://xn--fiq228c.cn/ HTTP/1.1");
+    EXPECT_EQ(requests[0].header("Host"), "xn--fiq228c.cn");
+    EXPECT_EQ(requests[0].header("Referer"), chinese);
+    EXPECT_EQ(requests[1].requestLine(), "GET http://xn--fsqu00a.xn--fiqs8s:8080/a?b=1 HTTP/1.1");
+    EXPECT_EQ(requests[1].header("Host"), "xn--fsqu00a.xn--fiqs8s:8080");
+    EXPECT_EQ(requests[2].requestLine(), "GET http://xn--wcsw84d.xn--fiqs8s/1.gif HTTP/1.1");
+
+    // A name without a valid ASCII form is a failed fetch; nothing goes out.
+    for (const char* invalid : {"http://中文..cn/", "http://xn--中文.cn/", "http://-中文.cn/"}) {
+        const HttpResult refused = httpExchange(utf8ToGbkString(invalid));
+        EXPECT_EQ(refused.failure, HttpFailure::BadAddress) << invalid;
+        EXPECT_EQ(refused.body, "") << invalid;
+        EXPECT_EQ(downloadPicture(utf8ToGbkString(invalid)), "") << invalid;
+    }
+    EXPECT_EQ(httpRequest("http://\xD6\xD0\x81.cn/"), "");
+    EXPECT_EQ(proxy.requestCount(), 3u);
+}
+
+// Names under "localhost" reach the loopback address without a resolver, so
+// the direct form can be seen on the wire too.
+TEST_F(HttpRequestTest, InternationalHostGoesDirectInItsAsciiForm)
+{
+    server.enqueue(Reply::ok("direct"));
+    const std::string url = "http://" + utf8ToGbkString("中文") + ".localhost:" + std::to_string(server.port()) + "/p";
+    const HttpResult result = httpExchange(url);
+    EXPECT_TRUE(result.ok()) << static_cast<int>(result.failure);
+    EXPECT_EQ(result.body, "direct");
+
+    ASSERT_EQ(server.requestCount(), 1u);
+    const RecordedRequest r = server.requests()[0];
+    EXPECT_EQ(r.requestLine(), "GET /p HTTP/1.1");
+    EXPECT_EQ(r.header("Host"), "xn--fiq228c.localhost:" + std::to_string(server.port()));
 }
 
 } // namespace
