@@ -1,0 +1,28 @@
+#pragma once
+// Telling the search engine's own answers from its result pages. Both work on
+// a page as the readers hold it: the body converted to code page 936 text
+// (utf8ToGbk), and the host the exchange ended on (HttpResult::finalHost).
+
+#include "text/text.h"
+
+namespace zv {
+
+// Whether the engine answered with its security check instead of results:
+// - the exchange ended on another host than the engine's (a redirection to
+//   its check page), or
+// - the page's <title> says "安全验证" and is no result list's title (those
+//   end in "_百度搜索", which a keyword such as "安全验证" would match), or
+// - the page asks for a "验证码" and holds neither a result block ("<table")
+//   nor the "no results" notice, so that results or a notice about the
+//   keyword "验证码" itself never count.
+// finalHost empty means no host is known: only the page decides.
+// engineHost is compared with finalHost letter case aside.
+bool isVerificationPage(const Text& page, const Text& finalHost, const Text& engineHost);
+
+// Whether the page carries the engine's notice that nothing matched the
+// keyword: "没有找到与" and, after it, "相关的网页", as in
+// "很抱歉，没有找到与“关键词”相关的网页。". The readers ask only about pages that
+// hold no result block.
+bool isNoResultsNotice(const Text& page);
+
+} // namespace zv
