@@ -25,6 +25,13 @@ std::string overviewAddress(const std::string& term)
     return "http://www.baidu.com/s?wd=" + term;
 }
 
+int resultBlockCount(const ByteBlock& page)
+{
+    PatternMatcher blocks;
+    blocks.execute(gbk(kResultBlock), utf8ToGbk(page));
+    return blocks.matchCount();
+}
+
 Text readRanks(const std::vector<ByteBlock>& pages, const Text& site)
 {
     Text column;

@@ -18,6 +18,9 @@ std::string rankAddress(const Text& keyword, int page);
 // Overview search address for a term appended unencoded after "wd=".
 std::string overviewAddress(const std::string& term);
 
+// Result blocks on a page, as the rank search's block pattern finds them.
+int resultBlockCount(const ByteBlock& page);
+
 // Entries appended to the rank column for the site over the given result
 // pages: position then ". " (home page) or " ".
 Text readRanks(const std::vector<ByteBlock>& pages, const Text& site);

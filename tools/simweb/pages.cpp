@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <iconv.h>
 
+#include "tools/simweb/sim_web.h"
+
 namespace zv::simweb {
 
 namespace {
@@ -390,6 +392,86 @@ std::string notFoundPage(const std::string& url)
 {
     return "<!DOCTYPE html>\n<html>\n<head><title>404 Not Found</title></head>\n<body>\n<h1>Not Found</h1>\n<p>"
         + htmlEscape(url) + "</p>\n</body>\n</html>\n";
+}
+
+std::string errorPage(int status)
+{
+    const char* reason = status == 500 ? "Internal Server Error"
+        : status == 502                ? "Bad Gateway"
+        : status == 503                ? "Service Unavailable"
+        : status == 504                ? "Gateway Timeout"
+        : status == 403                ? "Forbidden"
+        : status == 404                ? "Not Found"
+                                       : "Error";
+    const std::string title = std::to_string(status) + " " + reason;
+    return "<!DOCTYPE html>\n<html>\n<head><title>" + title + "</title></head>\n<body>\n<center><h1>" + title
+        + "</h1></center>\n<hr><center>BWS</center>\n</body>\n</html>\n";
+}
+
+std::string noResultsPage(const std::string& keyword)
+{
+    const std::string kw = htmlEscape(keyword);
+    std::string out = head(keyword);
+    out += "<div id=\"content_left\">\n<div class=\"content_none\"><div class=\"nors\">"
+           "<p>很抱歉，没有找到与<span style=\"font-family:宋体\">“</span><em>"
+        + kw
+        + "</em><span style=\"font-family:宋体\">”</span>相关的网页。</p>\n"
+          "<div class=\"tip_head\">温馨提示：</div>\n<ul>\n<li>请检查您的输入是否正确</li>\n"
+          "<li>如网页未收录或者新站未收录，请<a href=\"http://zhanzhang.baidu.com/sitesubmit/index\">提交网址</a>"
+          "给我们</li>\n<li>如有任何意见或建议，请及时<a href=\"http://e.baidu.com/\">反馈给我们</a></li>\n</ul>\n"
+          "</div></div>\n</div>\n";
+    return out + kTail;
+}
+
+std::string brokenResultPage(const std::string& keyword)
+{
+    std::string out = head(keyword);
+    out += "<div id=\"head\"><form name=\"f\" action=\"/s\"><input name=\"wd\" value=\"" + htmlEscape(keyword)
+        + "\" /><input type=\"submit\" value=\"百度一下\" /></form></div>\n<div id=\"content_left\">\n";
+    // The page ends here, as one cut off by a front server does.
+    return out;
+}
+
+std::string verificationPage()
+{
+    return "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\" />\n<title>百度安全验证</title>\n</head>\n"
+           "<body>\n<div class=\"timeout\">\n<div class=\"timeout-img\"></div>\n"
+           "<div class=\"timeout-title\">网络不给力，请稍后重试</div>\n</div>\n"
+           "<div class=\"passMod_dialog\">\n<div class=\"passMod_dialog-header\">百度安全验证</div>\n"
+           "<p>请完成下方验证后继续操作</p>\n<form action=\"/static/captcha/verify\" method=\"post\">\n"
+           "<img src=\"/static/captcha/image.jpg\" alt=\"\" />\n<label>请输入验证码：<input name=\"vcode\" /></label>\n"
+           "<input type=\"submit\" value=\"确定\" />\n</form>\n</div>\n</body>\n</html>\n";
+}
+
+std::string verificationAddress(const std::string& askedUrl)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string back;
+    for (unsigned char c : askedUrl) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
+            || c == '.' || c == '_' || c == '~';
+        if (plain) {
+            back += static_cast<char>(c);
+        } else {
+            back += '%';
+            back += hex[c >> 4];
+            back += hex[c & 15];
+        }
+    }
+    const std::uint64_t h = hashOf({askedUrl, "verify"});
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string signature;
+    for (int i = 0; i < 32; ++i) {
+        signature += digits[hashOf({askedUrl, "signature"}, i) % 16];
+    }
+    return "http://" + std::string(kVerifyHost) + "/static/captcha/tuxing.html?&ak=c27bbc89afca0463650ac9bde68ebe06"
+        + "&backurl=" + back + "&logid=" + std::to_string(h >> 16) + "&signature=" + signature;
+}
+
+std::string movedPage()
+{
+    return "<html>\n<head><title>302 Found</title></head>\n<body>\n<center><h1>302 Found</h1></center>\n"
+           "<hr><center>BWS</center>\n</body>\n</html>\n";
 }
 
 } // namespace zv::simweb

@@ -43,6 +43,22 @@ ServedPage homePageFor(const std::string& host, const HomePage& page);
 
 std::string notFoundPage(const std::string& url);
 
+// The engine's answers when it does not give a result page.
+// An error page for an HTTP status (500, 503 ...).
+std::string errorPage(int status);
+// The "no results" notice: "很抱歉，没有找到与“keyword”相关的网页。"
+std::string noResultsPage(const std::string& keyword);
+// A result page that lost its results: head and search box, no result block,
+// no notice.
+std::string brokenResultPage(const std::string& keyword);
+// The security check, titled "百度安全验证", asking for a 验证码.
+std::string verificationPage();
+// Where the engine redirects a client it checks: a page on kVerifyHost that
+// names the address asked for.
+std::string verificationAddress(const std::string& askedUrl);
+// The body of a redirection.
+std::string movedPage();
+
 // UTF-8 to code page 936; characters it lacks become "?".
 std::string utf8ToGb(const std::string& utf8);
 

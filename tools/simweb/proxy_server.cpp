@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <mutex>
@@ -124,6 +125,20 @@ std::vector<std::string> headerLines(const std::string& received)
     return lines;
 }
 
+// Whether the client at the other end of sock has hung up.
+bool clientLeft(int sock)
+{
+    pollfd p {sock, static_cast<short>(POLLIN | POLLRDHUP), 0};
+    if (::poll(&p, 1, 0) <= 0) {
+        return false;
+    }
+    if ((p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        return true;
+    }
+    char byte = 0;
+    return ::recv(sock, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+}
+
 } // namespace
 
 struct ProxyServer::Impl
@@ -138,10 +153,23 @@ struct ProxyServer::Impl
     {
         SimRequest request {req.method, req.target, req.get_header_value("Host"), req.body};
         const SimResponse answer = web.handle(request);
+        const std::vector<std::string> headers
+            = currentStream ? headerLines(currentStream->received()) : std::vector<std::string> {};
+        if (answer.stall) {
+            // Logged before the wait, as status 0: nothing is ever answered.
+            log(request, headers, 0);
+            while (!stopping && currentStream && !clientLeft(currentStream->socket())) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            res.status = 503;
+            return;
+        }
         res.status = answer.status;
+        for (const auto& [name, value] : answer.headers) {
+            res.set_header(name, value);
+        }
         res.set_content(answer.body, answer.contentType.c_str());
-        log(request, currentStream ? headerLines(currentStream->received()) : std::vector<std::string> {},
-            answer.status);
+        log(request, headers, answer.status);
     }
 
     void log(const SimRequest& request, const std::vector<std::string>& headers, int status)
@@ -165,6 +193,7 @@ struct ProxyServer::Impl
     std::thread thread;
     std::mutex logMutex;
     std::ofstream logFile;
+    std::atomic<bool> stopping {false};
 };
 
 ProxyServer::ProxyServer(World& world)
@@ -213,6 +242,8 @@ int ProxyServer::start(int port)
 void ProxyServer::stop()
 {
     if (impl_->thread.joinable()) {
+        // Held connections let go first, or stopping would wait for them.
+        impl_->stopping = true;
         impl_->server.stop();
         impl_->thread.join();
     }

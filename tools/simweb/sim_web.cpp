@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 
 #include "tools/simweb/pages.h"
 #include "tools/simweb/pictures.h"
@@ -45,7 +46,28 @@ std::string stripHostPort(std::string host)
 
 SimResponse html(std::string body, int status = 200)
 {
-    return {status, "text/html; charset=utf-8", std::move(body)};
+    return {status, "text/html; charset=utf-8", std::move(body), {}, false};
+}
+
+// The page an engine answer stands for; nothing when the normal page is due.
+std::optional<SimResponse> unusualAnswer(const EngineAnswer& answer, const std::string& keyword)
+{
+    switch (answer.kind) {
+    case EngineAnswer::Kind::Normal:
+        return std::nullopt;
+    case EngineAnswer::Kind::Status:
+        return html(errorPage(answer.status), answer.status);
+    case EngineAnswer::Kind::Stall: {
+        SimResponse held;
+        held.stall = true;
+        return held;
+    }
+    case EngineAnswer::Kind::NoResults:
+        return html(noResultsPage(keyword));
+    case EngineAnswer::Kind::Broken:
+        return html(brokenResultPage(keyword));
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -135,6 +157,9 @@ SimResponse SimWeb::handle(const SimRequest& request) const
     const SplitUrl url = splitTarget(request.target, request.hostHeader);
     const Day day = world_.day();
     if (url.host == kSearchHost) {
+        if (world_.countEngineRequest()) {
+            return verification(request);
+        }
         if (url.path != "/s") {
             return html(notFoundPage(absoluteUrl(request)), 404);
         }
@@ -142,6 +167,9 @@ SimResponse SimWeb::handle(const SimRequest& request) const
     }
     if (url.host == kIndexHost) {
         return index(request, url, day);
+    }
+    if (url.host == kVerifyHost) {
+        return html(verificationPage());
     }
     if (url.host.empty()) {
         return html(notFoundPage(absoluteUrl(request)), 400);
@@ -151,7 +179,7 @@ SimResponse SimWeb::handle(const SimRequest& request) const
     }
     world_.learnSite(url.host);
     const ServedPage page = homePageFor(url.host, world_.homePage(url.host));
-    return {200, page.contentType, page.body};
+    return {200, page.contentType, page.body, {}, false};
 }
 
 SimResponse SimWeb::search(const std::map<std::string, std::string>& query, Day day) const
@@ -170,8 +198,12 @@ SimResponse SimWeb::search(const std::map<std::string, std::string>& query, Day 
     if (lowered.starts_with("site:")) {
         const std::string site = lowerAscii(trimmed(wd.substr(5)));
         world_.learnSite(site);
-        const OverviewTexts figures = world_.overview(site, day);
         const std::string lm = value("lm");
+        const char* figureName = lm == "1" ? "today" : lm == "7" ? "week" : lm == "30" ? "month" : "indexed";
+        if (auto unusual = unusualAnswer(world_.overviewAnswer(site, figureName), wd)) {
+            return *unusual;
+        }
+        const OverviewTexts figures = world_.overview(site, day);
         const std::string& figure = lm == "1" ? figures.today
             : lm == "7"                       ? figures.week
             : lm == "30"                      ? figures.month
@@ -181,6 +213,9 @@ SimResponse SimWeb::search(const std::map<std::string, std::string>& query, Day 
     if (lowered.starts_with("domain:")) {
         const std::string site = lowerAscii(trimmed(wd.substr(7)));
         world_.learnSite(site);
+        if (auto unusual = unusualAnswer(world_.overviewAnswer(site, "backlinks"), wd)) {
+            return *unusual;
+        }
         return html(domainPage(site, world_.overview(site, day).backlinks, day));
     }
     if (lowered.starts_with("http://")) {
@@ -189,9 +224,30 @@ SimResponse SimWeb::search(const std::map<std::string, std::string>& query, Day 
             site.pop_back();
         }
         world_.learnSite(site);
+        if (auto unusual = unusualAnswer(world_.overviewAnswer(site, "snapshot"), wd)) {
+            return *unusual;
+        }
         return html(snapshotPage(site, world_.overview(site, day).snapshot, day));
     }
-    return html(rankPage(world_, wd, toInt(value("pn"), 0), toInt(value("rn"), 10), day));
+    const int offset = toInt(value("pn"), 0);
+    const int count = toInt(value("rn"), 10);
+    // Result pages are counted as the program asks for them: rn results each.
+    const int page = std::max(0, offset) / std::clamp(count, 1, 100) + 1;
+    if (auto unusual = unusualAnswer(world_.rankAnswer(wd, page), wd)) {
+        return *unusual;
+    }
+    return html(rankPage(world_, wd, offset, count, day));
+}
+
+SimResponse SimWeb::verification(const SimRequest& request) const
+{
+    const Verification& check = *world_.verification();
+    if (!check.redirect) {
+        return html(verificationPage());
+    }
+    SimResponse moved = html(movedPage(), 302);
+    moved.headers.emplace_back("Location", verificationAddress(absoluteUrl(request)));
+    return moved;
 }
 
 SimResponse SimWeb::index(const SimRequest& request, const SplitUrl& url, Day day) const
@@ -222,7 +278,7 @@ SimResponse SimWeb::index(const SimRequest& request, const SplitUrl& url, Day da
     if (bytes.empty()) {
         return html(notFoundPage(absoluteUrl(request)), 500);
     }
-    return {200, std::string(formatContentType(format)), std::move(bytes)};
+    return {200, std::string(formatContentType(format)), std::move(bytes), {}, false};
 }
 
 } // namespace zv::simweb

@@ -7,6 +7,8 @@
 
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tools/simweb/world.h"
 
@@ -14,6 +16,8 @@ namespace zv::simweb {
 
 inline constexpr const char* kSearchHost = "www.baidu.com";
 inline constexpr const char* kIndexHost = "index.zeravudez.com";
+// Where the engine sends a client it wants to check.
+inline constexpr const char* kVerifyHost = "wappass.baidu.com";
 
 struct SimRequest
 {
@@ -28,6 +32,8 @@ struct SimResponse
     int status = 200;
     std::string contentType;
     std::string body;
+    std::vector<std::pair<std::string, std::string>> headers; // besides Content-Type
+    bool stall = false; // send nothing; hold the connection until the client leaves
 };
 
 struct SplitUrl
@@ -59,6 +65,7 @@ public:
 
 private:
     SimResponse search(const std::map<std::string, std::string>& query, Day day) const;
+    SimResponse verification(const SimRequest& request) const;
     SimResponse index(const SimRequest& request, const SplitUrl& url, Day day) const;
 
     World& world_;

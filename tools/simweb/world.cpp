@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -103,6 +104,49 @@ Charset parseCharset(const std::string& name)
         return Charset::Gbk;
     }
     throw std::invalid_argument("unknown charset \"" + name + "\"");
+}
+
+// {"status": 500}, {"stall": true}, {"results": "none"} or {"results": "broken"};
+// the last two only where result pages are meant.
+EngineAnswer parseEngineAnswer(const json& spec, bool resultPage)
+{
+    if (!spec.is_object()) {
+        throw std::invalid_argument("an engine answer must be an object, not " + spec.dump());
+    }
+    EngineAnswer answer;
+    int given = 0;
+    for (const auto& [key, value] : spec.items()) {
+        if (key == "status") {
+            answer.kind = EngineAnswer::Kind::Status;
+            answer.status = value.get<int>();
+            if (answer.status < 100 || answer.status > 599) {
+                throw std::invalid_argument("status " + value.dump() + " out of 100..599");
+            }
+        } else if (key == "stall") {
+            if (!value.get<bool>()) {
+                continue;
+            }
+            answer.kind = EngineAnswer::Kind::Stall;
+        } else if (key == "results" && resultPage) {
+            const std::string results = value.get<std::string>();
+            if (results == "none") {
+                answer.kind = EngineAnswer::Kind::NoResults;
+            } else if (results == "broken") {
+                answer.kind = EngineAnswer::Kind::Broken;
+            } else {
+                throw std::invalid_argument("unknown results \"" + results + "\" (want none or broken)");
+            }
+        } else if (key != "pages" || !resultPage) {
+            throw std::invalid_argument("unknown engine answer \"" + key + "\"");
+        } else {
+            continue;
+        }
+        ++given;
+    }
+    if (given > 1) {
+        throw std::invalid_argument("an engine answer names one of status, stall, results: " + spec.dump());
+    }
+    return answer;
 }
 
 std::string readFile(const std::string& path)
@@ -272,9 +316,18 @@ struct World::Scenario
         std::optional<std::string> cell;
         std::optional<std::vector<std::string>> related;
     };
+    struct EngineKeyword
+    {
+        EngineAnswer every; // every result page of the keyword
+        std::map<int, EngineAnswer> pages; // overrides for single pages
+    };
     std::map<std::string, Site> sites;
     std::map<std::string, Keyword> keywords;
     bool throttled = false;
+    std::optional<Verification> verification;
+    std::map<std::string, EngineKeyword> engineKeywords;
+    // site (or "*") -> figure (or "*") -> answer
+    std::map<std::string, std::map<std::string, EngineAnswer>> overviewAnswers;
 };
 
 struct World::Learned
@@ -370,6 +423,53 @@ std::unique_ptr<World> World::fromScenarioText(const std::string& jsonText, cons
                 site.home = std::move(home);
             }
             world->scenario_->sites[lowerAscii(host)] = std::move(site);
+        }
+        const json engine = doc.value("engine", json::object());
+        for (const auto& [key, value] : engine.items()) {
+            if (key != "verification" && key != "keywords" && key != "overview") {
+                throw std::invalid_argument("unknown engine part \"" + key + "\"");
+            }
+        }
+        if (engine.contains("verification")) {
+            const json& v = engine.at("verification");
+            Verification verification;
+            verification.after = v.value("after", 0);
+            if (verification.after < 0) {
+                throw std::invalid_argument("verification after a negative number of requests");
+            }
+            const std::string form = v.value("form", std::string("redirect"));
+            if (form != "redirect" && form != "page") {
+                throw std::invalid_argument("unknown verification form \"" + form + "\" (want redirect or page)");
+            }
+            verification.redirect = form == "redirect";
+            world->scenario_->verification = verification;
+        }
+        const json engineKeywords = engine.value("keywords", json::object());
+        for (const auto& [keyword, spec] : engineKeywords.items()) {
+            Scenario::EngineKeyword k;
+            k.every = parseEngineAnswer(spec, true);
+            const json pages = spec.value("pages", json::object());
+            for (const auto& [pageText, pageSpec] : pages.items()) {
+                int page = 0;
+                const auto [end, ec] = std::from_chars(pageText.data(), pageText.data() + pageText.size(), page);
+                if (ec != std::errc() || end != pageText.data() + pageText.size() || page < 1) {
+                    throw std::invalid_argument("result page \"" + pageText + "\" is no number from 1");
+                }
+                k.pages[page] = parseEngineAnswer(pageSpec, true);
+            }
+            world->scenario_->engineKeywords[keyword] = std::move(k);
+        }
+        const json overviewAnswers = engine.value("overview", json::object());
+        for (const auto& [site, figures] : overviewAnswers.items()) {
+            auto& answers = world->scenario_->overviewAnswers[lowerAscii(site)];
+            for (const auto& [figure, spec] : figures.items()) {
+                static const std::set<std::string> known
+                    = {"snapshot", "indexed", "backlinks", "today", "week", "month", "*"};
+                if (!known.contains(figure)) {
+                    throw std::invalid_argument("unknown overview figure \"" + figure + "\"");
+                }
+                answers[figure] = parseEngineAnswer(spec, false);
+            }
         }
         const json index = doc.value("index", json::object());
         world->scenario_->throttled = index.value("throttled", false);
@@ -701,6 +801,46 @@ IndexPicture World::indexPicture(const std::string& keyword, Day day) const
     picture.width = fixed && fixed->width ? *fixed->width : 4 + 12 * digits;
     picture.height = fixed && fixed->height ? *fixed->height : 16;
     return picture;
+}
+
+EngineAnswer World::rankAnswer(const std::string& keyword, int page) const
+{
+    const auto it = scenario_->engineKeywords.find(keyword);
+    if (it == scenario_->engineKeywords.end()) {
+        return {};
+    }
+    const auto single = it->second.pages.find(page);
+    return single != it->second.pages.end() ? single->second : it->second.every;
+}
+
+EngineAnswer World::overviewAnswer(const std::string& site, const std::string& figure) const
+{
+    // The most particular entry wins: this site and figure, this site, any
+    // site and this figure, anything.
+    for (const std::string& host : {lowerAscii(site), std::string("*")}) {
+        const auto answers = scenario_->overviewAnswers.find(host);
+        if (answers == scenario_->overviewAnswers.end()) {
+            continue;
+        }
+        for (const std::string& key : {figure, std::string("*")}) {
+            const auto answer = answers->second.find(key);
+            if (answer != answers->second.end()) {
+                return answer->second;
+            }
+        }
+    }
+    return {};
+}
+
+const std::optional<Verification>& World::verification() const
+{
+    return scenario_->verification;
+}
+
+bool World::countEngineRequest()
+{
+    const long long count = ++engineRequests_;
+    return scenario_->verification && count > scenario_->verification->after;
 }
 
 } // namespace zv::simweb

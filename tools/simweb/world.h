@@ -6,6 +6,7 @@
 // host, the keyword and the day, so that the same request on the same day
 // always gives the same answer.
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -100,6 +101,29 @@ struct IndexAnswer
     std::vector<IndexRow> rows;
 };
 
+// How the search engine answers one request instead of the page it would
+// normally give.
+struct EngineAnswer
+{
+    enum class Kind {
+        Normal,
+        Status, // an error page with this status
+        Stall, // no answer at all: the connection is held until the client leaves
+        NoResults, // a result page with the engine's "no results" notice
+        Broken, // a result page without result blocks and without the notice
+    };
+    Kind kind = Kind::Normal;
+    int status = 0; // for Status
+};
+
+// The engine's security check: after this many requests to the engine have
+// been answered, every later one gets the check instead.
+struct Verification
+{
+    int after = 0;
+    bool redirect = true; // a 302 to kVerifyHost; otherwise a 200 check page on the engine itself
+};
+
 enum class PictureFormat { Png, Jpeg, Tiff, Bmp };
 std::string_view formatExtension(PictureFormat format);
 std::optional<PictureFormat> formatFromExtension(std::string_view ext);
@@ -153,6 +177,17 @@ public:
     IndexAnswer indexAnswer(const std::string& keyword) const;
     IndexPicture indexPicture(const std::string& keyword, Day day) const;
 
+    // What the engine answers for result page `page` (1-based) of a keyword,
+    // and for an overview figure of a site ("snapshot", "indexed",
+    // "backlinks", "today", "week", "month").
+    EngineAnswer rankAnswer(const std::string& keyword, int page) const;
+    EngineAnswer overviewAnswer(const std::string& site, const std::string& figure) const;
+
+    const std::optional<Verification>& verification() const;
+    // Counts one request to the engine; true when it is to get the security
+    // check. Counting goes on for the whole run, so the check never lifts.
+    bool countEngineRequest();
+
     // Result positions the engine offers for a keyword (1..totalResults).
     static constexpr int totalResults = 800;
 
@@ -165,6 +200,7 @@ private:
     std::unique_ptr<Scenario> scenario_;
     std::unique_ptr<Learned> learned_;
     std::optional<Day> fixedDay_;
+    std::atomic<long long> engineRequests_ {0};
 };
 
 } // namespace zv::simweb
