@@ -514,7 +514,7 @@ HttpResult httpExchange(const Text& url, const Text& method, const Text& proxy, 
             return outcome;
         outcome.requestedHost = std::move(target.host);
         Hop hop;
-        hop.url = std::move(target.url);
+        hop.url = target.url;
         hop.post = lowerAscii(method) == "post";
         hop.verb = hop.post ? method : Text("GET");
         hop.body = &postData;
@@ -554,7 +554,7 @@ HttpResult httpExchange(const Text& url, const Text& method, const Text& proxy, 
         outcome.failure = failureOf(result);
         outcome.status = static_cast<int>(result.status);
         outcome.finalUrl = result.url;
-        outcome.finalHost = hostOfUrl(result.url);
+        outcome.finalHost = result.url == target.url ? outcome.requestedHost : hostOfUrl(result.url);
         // An abandoned exchange stopped at an arbitrary point: nothing of it
         // may pass for a page. An error page is no page either.
         if (outcome.failure == HttpFailure::Aborted)
