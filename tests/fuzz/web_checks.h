@@ -259,6 +259,18 @@ inline void checkUrl(std::string_view input)
         require(charLength(host, i) == 2 || !(host[i] >= 'A' && host[i] <= 'Z'), "the host is in small letters");
     if (!containsText(url, ":"))
         require(port == 80, "an address without a colon names port 80");
+
+    // The host on the wire: ASCII only, an ASCII host unchanged, and a
+    // second conversion changes nothing.
+    const Text ascii = asciiHost(host);
+    const bool wasAscii
+        = std::all_of(host.begin(), host.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    require(std::all_of(ascii.begin(), ascii.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }),
+            "the host on the wire is ASCII");
+    if (wasAscii)
+        require(ascii == host, "an ASCII host goes out as it is");
+    else
+        require(asciiHost(ascii) == ascii, "the ASCII form converts to itself");
 }
 
 } // namespace zv::fuzz
