@@ -1,6 +1,10 @@
 #include "queries/query_support.h"
 
+#include "readers/constants.h"
+#include "readers/engine_page.h"
 #include "store/store.h"
+#include "web/codepage.h"
+#include "web/http_request.h"
 
 namespace zv {
 
@@ -9,13 +13,13 @@ Text todayRowStatement(const Text& table)
     return "select * from " + table + " where keydate=date()";
 }
 
-bool storeTodayRow(Store& store, const Text& table, const std::function<void(Store&)>& writeValues)
+bool storeTodayRow(Store& store, const Text& table, const std::function<void(Store&, bool newRow)>& writeValues)
 {
     // A table that cannot be opened has been reported by the store already.
     if (!store.openRecordset(table, TableName))
         return false;
     if (store.addNew()) {
-        writeValues(store);
+        writeValues(store, true);
         if (store.update())
             return true;
     }
@@ -23,8 +27,26 @@ bool storeTodayRow(Store& store, const Text& table, const std::function<void(Sto
     // only that one, whatever row happens to be last in the table.
     if (!store.openRecordset(todayRowStatement(table), SqlText) || store.recordCount() != 1)
         return false;
-    writeValues(store);
+    writeValues(store, false);
     return store.update();
+}
+
+EnginePage fetchEnginePage(const Text& url)
+{
+    const HttpResult result = httpExchange(url);
+    EnginePage page;
+    Text text = utf8ToGbk(result.body);
+    // The check is looked for whatever the status: its host or its page may
+    // come with an error status too.
+    if (isVerificationPage(text, result.finalHost, kSearchHost)) {
+        page.answer = EngineAnswer::Verification;
+        return page;
+    }
+    if (!result.ok() || result.body.empty())
+        return page;
+    page.answer = EngineAnswer::Page;
+    page.text = std::move(text);
+    return page;
 }
 
 } // namespace zv

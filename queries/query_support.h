@@ -1,5 +1,6 @@
 #pragma once
-// The daily row of a per-site table, shared by the query routines.
+// The daily row of a per-site table and the search engine's pages, shared by
+// the query routines.
 
 #include "text/text.h"
 
@@ -10,12 +11,30 @@ namespace zv {
 class Store;
 
 // Records one row for today in table: inserts a new row (its key columns take
-// their defaults) with writeValues applied; when the insert is refused because
-// today's row exists, writes the same values into today's row, found by its
-// date. Never touches another day's row. True when a row was stored.
-bool storeTodayRow(Store& store, const Text& table, const std::function<void(Store&)>& writeValues);
+// their defaults) with writeValues(store, true) applied; when the insert is
+// refused because today's row exists, writes the values into today's row,
+// found by its date, through writeValues(store, false). Never touches another
+// day's row. True when a row was stored.
+bool storeTodayRow(Store& store, const Text& table, const std::function<void(Store&, bool newRow)>& writeValues);
 
 // The statement that selects today's row of a per-site table.
 Text todayRowStatement(const Text& table);
+
+// What asking the search engine for a page gave.
+enum class EngineAnswer {
+    Page, // a complete page with a success status
+    Failed, // no page to read: an error status, a broken or cut-off transfer, an empty body
+    Verification, // the engine's security check: nothing more may be asked of it in this query
+};
+
+struct EnginePage
+{
+    EngineAnswer answer = EngineAnswer::Failed;
+    // The body as code page 936 text; empty unless answer is Page.
+    Text text;
+};
+
+// Fetches a page of the search engine and tells what came back.
+EnginePage fetchEnginePage(const Text& url);
 
 } // namespace zv

@@ -5,8 +5,6 @@
 #include "store/store.h"
 #include "view/qt_text.h"
 #include "view/query_view.h"
-#include "web/codepage.h"
-#include "web/http_request.h"
 #include "web/pattern_matcher.h"
 
 #include <optional>
@@ -45,30 +43,48 @@ void queryKeywordRanks(QueryView& view)
         view.setCellText(r, KeywordColumn::Rank, QString());
 
     int failedKeywords = 0;
+    bool verification = false;
     for (int r = 0; r < view.keywordRowCount(); ++r) {
         const int pages = view.searchRangeIndex() + 1;
         Text rank;
         bool failed = false;
         for (int p = 1; p <= pages; ++p) {
             const Text keyword = toText(view.cellText(r, KeywordColumn::Keyword));
-            const ByteBlock body = httpRequest(rankSearchAddress(keyword, p));
+            EnginePage page = fetchEnginePage(rankSearchAddress(keyword, p));
             if (view.isClosing()) {
                 // The user closed the window mid-search: record nothing half-done.
                 return;
             }
-            if (body.empty()) {
-                // An unreadable page says nothing about the site's position;
-                // the keyword is marked and today's value is left alone. The
+            if (page.answer == EngineAnswer::Verification) {
+                // Asking again only prolongs the block: the search ends here,
+                // and this keyword and the rest are left without a value.
+                verification = true;
+                for (int rest = r; rest < view.keywordRowCount(); ++rest)
+                    view.setCellText(rest, KeywordColumn::Rank, toQString(rankFailedText()));
+                break;
+            }
+            // A first page that holds neither results nor the engine's "no
+            // results" notice is not the engine's answer; later pages without
+            // results are the end of the list.
+            if (page.answer == EngineAnswer::Page && p == 1 && !isResultPage(page.text, tableMatcher))
+                page.answer = EngineAnswer::Failed;
+            if (page.answer == EngineAnswer::Failed) {
+                // An unreadable page says nothing about the positions on it.
+                // Those found on earlier pages stand; without any, the
+                // keyword is marked and today's value is left alone. The
                 // remaining pages are still asked for, as in every search.
-                failed = true;
+                if (rank.empty())
+                    failed = true;
                 continue;
             }
-            const Text found = siteRankEntries(utf8ToGbk(body), site, tableMatcher, entryMatcher);
+            const Text found = siteRankEntries(page.text, site, tableMatcher, entryMatcher);
             if (!found.empty()) {
                 rank += found;
                 view.setCellText(r, KeywordColumn::Rank, toQString(rank));
             }
         }
+        if (verification)
+            break;
         if (failed) {
             ++failedKeywords;
             view.setCellText(r, KeywordColumn::Rank, toQString(rankFailedText()));
@@ -77,19 +93,22 @@ void queryKeywordRanks(QueryView& view)
         }
     }
 
-    const QString finished
+    QString finished
         = failedKeywords == 0 ? u"搜索完毕...."_s : u"搜索完毕，%1个关键词查询失败！"_s.arg(failedKeywords);
+    if (verification)
+        finished = u"搜索引擎要求安全验证，搜索已停止！"_s;
     view.setStatus(finished);
     saveTodayRanks(view);
     // Keep the failures in sight unless the recording itself failed.
-    if (failedKeywords != 0 && view.statusText() == u"保存当天排名成功！"_s)
+    if ((failedKeywords != 0 || verification) && view.statusText() == u"保存当天排名成功！"_s)
         view.setStatus(finished);
 }
 
 void saveTodayRanks(QueryView& view)
 {
     const Text table = siteTableName(currentSite(view));
-    // Rows whose search failed keep whatever today's row already holds.
+    // Rows whose search failed get no value in a new row of today and keep
+    // whatever today's row already holds.
     std::vector<std::optional<int>> values;
     const Text failed = rankFailedText();
     for (int r = 0; r < view.keywordRowCount(); ++r) {
@@ -99,10 +118,13 @@ void saveTodayRanks(QueryView& view)
         else
             values.emplace_back(recordedRank(rank));
     }
-    const bool saved = storeTodayRow(view.store(), table, [&values](Store& store) {
+    const bool saved = storeTodayRow(view.store(), table, [&values](Store& store, bool newRow) {
         for (std::size_t r = 0; r < values.size(); ++r) {
+            const Field column(static_cast<int>(r) + 2);
             if (values[r])
-                store.writeInteger(Field(static_cast<int>(r) + 2), *values[r]);
+                store.writeInteger(column, *values[r]);
+            else if (newRow)
+                store.writeNull(column);
         }
     });
     view.setStatus(saved ? u"保存当天排名成功！"_s : u"保存当天排名失败！"_s);
@@ -129,6 +151,9 @@ void showTodayRanks(QueryView& view)
     for (int r = 0; r < view.keywordRowCount(); ++r) {
         Text value;
         view.store().readText(Field(r + 2), value);
+        // No value: the day's search of the keyword failed.
+        if (view.store().isNull(Field(r + 2)))
+            value = rankFailedText();
         view.setCellText(r, KeywordColumn::Rank, toQString(value == zero ? shownForZero : value));
     }
 }

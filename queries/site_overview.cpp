@@ -2,15 +2,15 @@
 
 #include "queries/query_support.h"
 #include "readers/overview_page.h"
+#include "readers/rank_page.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "view/qt_text.h"
 #include "view/query_view.h"
-#include "web/codepage.h"
-#include "web/http_request.h"
 #include "web/pattern_matcher.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace zv {
@@ -58,11 +58,27 @@ Text leadingChars(const Text& s, std::size_t limit)
     return s.substr(0, i);
 }
 
-void writeOverviewValues(Store& store, const Text& snapshot, const std::array<int, 5>& counts)
+// A figure whose page failed: no value in a new row of today, today's row
+// otherwise keeps what it holds.
+void writeFigure(Store& store, const Field& column, const std::optional<Text>& text, bool newRow)
 {
-    store.writeText(Field("baidukuaizhao"), snapshot);
-    for (std::size_t i = 0; i < kCountColumns.size(); ++i)
-        store.writeInteger(Field(kCountColumns[i].column), counts[i]);
+    if (text)
+        store.writeText(column, *text);
+    else if (newRow)
+        store.writeNull(column);
+}
+
+void writeFigure(Store& store, const Field& column, const std::optional<int>& value, bool newRow)
+{
+    if (value)
+        store.writeInteger(column, *value);
+    else if (newRow)
+        store.writeNull(column);
+}
+
+QString failedText()
+{
+    return toQString(rankFailedText());
 }
 
 } // namespace
@@ -73,28 +89,38 @@ bool querySiteOverview(QueryView& view)
     PatternMatcher tableMatcher;
     PatternMatcher entryMatcher;
     bool anyPage = false;
-    // The page of one figure as GBK text; false once the user has closed the
-    // window, since a query cut short is not recorded.
-    auto fetch = [&](OverviewFigure figure, Text& page) {
-        const ByteBlock body = httpRequest(overviewAddress(figure, site));
-        anyPage = anyPage || !body.empty();
-        page = utf8ToGbk(body);
-        return !view.isClosing();
+    bool verification = false;
+    // The page of one figure as GBK text; nullopt when it failed, and always
+    // once the engine has asked for its security check (nothing more is asked
+    // of it in this query).
+    auto fetch = [&](OverviewFigure figure) -> std::optional<Text> {
+        if (verification)
+            return std::nullopt;
+        EnginePage page = fetchEnginePage(overviewAddress(figure, site));
+        verification = page.answer == EngineAnswer::Verification;
+        if (page.answer != EngineAnswer::Page)
+            return std::nullopt;
+        anyPage = true;
+        return std::move(page.text);
     };
 
     if (view.isClosing())
         return false;
-    Text page;
     view.setFigureText(FigureBox::Snapshot, u"无"_s);
-    if (!fetch(OverviewFigure::Snapshot, page))
+    std::optional<Text> page = fetch(OverviewFigure::Snapshot);
+    // A query cut short by closing the window is not recorded.
+    if (view.isClosing())
         return false;
-    if (const auto snapshot = snapshotText(page, site, tableMatcher, entryMatcher))
+    if (!page)
+        view.setFigureText(FigureBox::Snapshot, failedText());
+    else if (const auto snapshot = snapshotText(*page, site, tableMatcher, entryMatcher))
         view.setFigureText(FigureBox::Snapshot, toQString(*snapshot));
 
     for (const CountColumn& count : kCountColumns) {
-        if (!fetch(count.figure, page))
+        page = fetch(count.figure);
+        if (view.isClosing())
             return false;
-        view.setFigureText(count.box, toQString(countText(count.figure, page, tableMatcher)));
+        view.setFigureText(count.box, page ? toQString(countText(count.figure, *page, tableMatcher)) : failedText());
     }
 
     if (!anyPage)
@@ -116,13 +142,23 @@ void saveTodayOverview(QueryView& view)
 
     // The column holds 20 characters; a longer snapshot text is cut rather
     // than losing the whole day's row.
-    const Text snapshot = leadingChars(figureText(view, FigureBox::Snapshot), kSnapshotColumnChars);
-    std::array<int, 5> counts {};
-    for (std::size_t i = 0; i < kCountColumns.size(); ++i)
-        counts[i] = overviewNumber(figureText(view, kCountColumns[i].box));
+    // A figure shown as failed is recorded as no value.
+    const Text failed = rankFailedText();
+    std::optional<Text> snapshot;
+    if (figureText(view, FigureBox::Snapshot) != failed)
+        snapshot = leadingChars(figureText(view, FigureBox::Snapshot), kSnapshotColumnChars);
+    std::array<std::optional<int>, 5> counts {};
+    for (std::size_t i = 0; i < kCountColumns.size(); ++i) {
+        const Text shown = figureText(view, kCountColumns[i].box);
+        if (shown != failed)
+            counts[i] = overviewNumber(shown);
+    }
 
-    const bool saved
-        = storeTodayRow(view.store(), table, [&](Store& store) { writeOverviewValues(store, snapshot, counts); });
+    const bool saved = storeTodayRow(view.store(), table, [&](Store& store, bool newRow) {
+        writeFigure(store, Field("baidukuaizhao"), snapshot, newRow);
+        for (std::size_t i = 0; i < kCountColumns.size(); ++i)
+            writeFigure(store, Field(kCountColumns[i].column), counts[i], newRow);
+    });
     view.setStatus(saved ? u"保存当天网站综合信息成功！"_s : u"保存当天网站综合信息失败！"_s);
 }
 
@@ -135,13 +171,15 @@ bool loadTodayOverview(QueryView& view)
     if (view.store().recordCount() == 0)
         return true;
 
+    // No value: that figure's page failed the day it was recorded.
+    Store& store = view.store();
     Text snapshot;
-    view.store().readText(Field("baidukuaizhao"), snapshot);
-    view.setFigureText(FigureBox::Snapshot, toQString(snapshot));
+    store.readText(Field("baidukuaizhao"), snapshot);
+    view.setFigureText(FigureBox::Snapshot, store.isNull(Field("baidukuaizhao")) ? failedText() : toQString(snapshot));
     for (const CountColumn& count : kCountColumns) {
         int value = 0;
-        view.store().readInteger(Field(count.column), value);
-        view.setFigureText(count.box, QString::number(value));
+        store.readInteger(Field(count.column), value);
+        view.setFigureText(count.box, store.isNull(Field(count.column)) ? failedText() : QString::number(value));
     }
     return false;
 }

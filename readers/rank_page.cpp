@@ -1,6 +1,7 @@
 #include "readers/rank_page.h"
 
 #include "readers/constants.h"
+#include "readers/engine_page.h"
 #include "readers/fixed_text.h"
 #include "web/codepage.h"
 #include "web/pattern_matcher.h"
@@ -53,6 +54,12 @@ Text siteRankEntries(const Text& pageText, const Text& siteAddress)
     PatternMatcher tableMatcher;
     PatternMatcher entryMatcher;
     return siteRankEntries(pageText, siteAddress, tableMatcher, entryMatcher);
+}
+
+bool isResultPage(const Text& pageText, PatternMatcher& matcher)
+{
+    matcher.execute(kResultBlockPattern, pageText);
+    return matcher.matchCount() > 0 || isNoResultsNotice(pageText);
 }
 
 Text notRankedText(int rangeIndex)

@@ -18,6 +18,11 @@ Text siteRankEntries(const Text& pageText, const Text& siteAddress, PatternMatch
                      PatternMatcher& entryMatcher);
 Text siteRankEntries(const Text& pageText, const Text& siteAddress);
 
+// Whether a page (GBK text) is the engine's answer to a search: it holds a
+// result block, or the engine's notice that nothing matched. A first page
+// that is neither is no answer at all (a broken or foreign page).
+bool isResultPage(const Text& pageText, PatternMatcher& matcher);
+
 // Shown when no result of the site was found in (rangeIndex + 1) pages.
 Text notRankedText(int rangeIndex);
 // Shown when a result page of the keyword could not be fetched.

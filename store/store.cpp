@@ -310,6 +310,13 @@ bool Store::readDateTime(const Field& field, DateTime& value) const
     return true;
 }
 
+bool Store::isNull(const Field& field) const
+{
+    sqlite::ValueKind kind {};
+    const Cell* cell = d->current(field, kind);
+    return cell != nullptr && cell->type == Cell::Type::Null;
+}
+
 bool Store::writeText(const Field& field, const Text& value)
 {
     try {
@@ -332,6 +339,16 @@ bool Store::writeInteger(const Field& field, int value)
             return false;
         }
         return d->rs.write(*column, Cell::makeInteger(value));
+    } catch (...) {
+        return false;
+    }
+}
+
+bool Store::writeNull(const Field& field)
+{
+    try {
+        const std::optional<std::size_t> column = d->position(field);
+        return column && d->rs.write(*column, Cell {});
     } catch (...) {
         return false;
     }

@@ -83,9 +83,15 @@ public:
     // Otherwise false, value unchanged.
     bool readInteger(const Field& field, int& value) const;
     bool readDateTime(const Field& field, DateTime& value) const;
+    // Whether the current record holds no value (NULL) in the field; false
+    // for a field that does not exist, past the last record or when nothing
+    // is open.
+    bool isNull(const Field& field) const;
     // "" stores NULL; a text that does not fit the column's type fails.
     bool writeText(const Field& field, const Text& value);
     bool writeInteger(const Field& field, int value); // integer columns only
+    // Stores no value (NULL), also in place of the column's default.
+    bool writeNull(const Field& field);
 
 private:
     struct Impl;

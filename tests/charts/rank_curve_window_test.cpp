@@ -42,7 +42,7 @@ protected:
     {
         QTreeWidget* table = main->超级列表框_关键词排名;
         const int row = main->selectedKeywordRow();
-        Q_EMIT table->itemActivated(row >= 0 ? table->topLevelItem(row) : nullptr, 2);
+        Q_EMIT table->itemDoubleClicked(row >= 0 ? table->topLevelItem(row) : nullptr, 2);
     }
 
     bool surfaceIsBlank() const

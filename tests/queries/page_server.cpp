@@ -11,7 +11,14 @@ PageServer::PageServer()
         std::lock_guard lock(m_mutex);
         m_requests.push_back(request.target);
         const auto page = m_pages.find(request.target);
-        response.set_content(page == m_pages.end() ? std::string() : page->second, "text/html");
+        if (page == m_pages.end()) {
+            response.status = 404;
+            return;
+        }
+        response.status = page->second.status;
+        if (!page->second.location.empty())
+            response.set_header("Location", page->second.location);
+        response.set_content(page->second.body, "text/html");
     };
     m_server->Get(".*", answer);
     m_server->Post(".*", answer);
@@ -33,7 +40,19 @@ std::string PageServer::proxy() const
 void PageServer::setPage(const std::string& url, std::string body)
 {
     std::lock_guard lock(m_mutex);
-    m_pages[url] = std::move(body);
+    m_pages[url] = {200, std::move(body), {}};
+}
+
+void PageServer::setStatus(const std::string& url, int status, std::string body)
+{
+    std::lock_guard lock(m_mutex);
+    m_pages[url] = {status, std::move(body), {}};
+}
+
+void PageServer::setRedirect(const std::string& url, const std::string& location)
+{
+    std::lock_guard lock(m_mutex);
+    m_pages[url] = {302, {}, location};
 }
 
 void PageServer::removePage(const std::string& url)

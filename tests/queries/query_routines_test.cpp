@@ -6,6 +6,7 @@
 #include "fake_query_view.h"
 #include "page_server.h"
 #include "queries/home_page_import.h"
+#include "queries/query_support.h"
 #include "queries/rank_search.h"
 #include "queries/site_overview.h"
 #include "readers/rank_page.h"
@@ -92,6 +93,8 @@ protected:
     }
 
     void setRange(int index) { view().rangeIndex = index; }
+
+    void expectSecurityCheckStopsTheSearch(bool redirect);
 
     std::string rankAddress(const char* keywordUtf8, int page) { return rankSearchAddress(g(keywordUtf8), page); }
 
@@ -220,7 +223,7 @@ TEST_F(QueryRoutines, FailedFetchIsNotRecordedAsNotRanked)
     m_server.setPage(rankAddress("alpha", 2), resultPage({}));
     m_server.setPage(rankAddress("beta", 1), resultPage({{8, "www.example.com/"}}));
     m_server.setPage(rankAddress("beta", 2), resultPage({}));
-    m_server.setPage(rankAddress("gamma", 1), resultPage({}));
+    m_server.setPage(rankAddress("gamma", 1), resultPage({{1, "www.other.com/"}}));
     m_server.setPage(rankAddress("gamma", 2), resultPage({{150, "www.example.com/"}}));
     queryKeywordRanks(view());
     ASSERT_EQ(todayRow(siteTableName(kSite))[3], "8");
@@ -248,6 +251,167 @@ TEST_F(QueryRoutines, FailedFetchIsNotRecordedAsNotRanked)
     EXPECT_EQ((std::vector<Text> {row[2], row[3], row[4]}), (std::vector<Text> {"6", "8", "150"}));
 }
 
+TEST_F(QueryRoutines, APositionFoundBeforeAFailedPageStands)
+{
+    createSite({"alpha", "beta", "gamma"});
+    setRange(1); // "200"
+    m_server.setPage(rankAddress("alpha", 1), resultPage({{4, "www.example.com/"}}));
+    m_server.setStatus(rankAddress("alpha", 2), 500, "<title>500 Internal Server Error</title>");
+    // Failed before any hit: a later hit cannot tell the best position.
+    m_server.setStatus(rankAddress("beta", 1), 503);
+    m_server.setPage(rankAddress("beta", 2), resultPage({{120, "www.example.com/"}}));
+    // An empty list after the first page is the end of the results.
+    m_server.setPage(rankAddress("gamma", 1), resultPage({{1, "www.other.com/"}}));
+    m_server.setPage(rankAddress("gamma", 2), resultPage({}));
+
+    queryKeywordRanks(view());
+    EXPECT_EQ(rankShown(0), q("4. "));
+    EXPECT_EQ(rankShown(1), q("查询失败"));
+    EXPECT_EQ(rankShown(2), q("200名以后 :("));
+    EXPECT_EQ(view().statusText(), q("搜索完毕，1个关键词查询失败！"));
+    EXPECT_EQ(m_server.requests().size(), 6u);
+    const auto row = todayRow(siteTableName(kSite));
+    ASSERT_EQ(row.size(), 5u);
+    EXPECT_EQ((std::vector<Text> {row[2], row[3], row[4]}), (std::vector<Text> {"4", "", "0"}));
+}
+
+TEST_F(QueryRoutines, AFailureOnTheDaysFirstSearchLeavesNoValue)
+{
+    createSite({"alpha", "beta"});
+    m_server.setPage(rankAddress("alpha", 1), resultPage({{9, "www.example.com/x"}}));
+    m_server.setStatus(rankAddress("beta", 1), 500);
+    queryKeywordRanks(view());
+    const Text table = siteTableName(kSite);
+    Store& store = view().store();
+    ASSERT_TRUE(store.openRecordset(todayRowStatement(table), SqlText));
+    ASSERT_EQ(store.recordCount(), 1);
+    EXPECT_FALSE(store.isNull("alpha"));
+    EXPECT_TRUE(store.isNull("beta")) << "not the column default 0";
+
+    // Reselecting the site that day shows the failure, not "not ranked", and
+    // asks nothing.
+    restart();
+    m_server.clearRequests();
+    showTodayRanks(view());
+    EXPECT_EQ(rankShown(0), q("9"));
+    EXPECT_EQ(rankShown(1), q("查询失败"));
+    EXPECT_TRUE(m_server.requests().empty());
+
+    // A second search that day that fills the gap records the value; one
+    // that fails again keeps what today's row holds.
+    m_server.setPage(rankAddress("beta", 1), resultPage({{2, "www.example.com/"}}));
+    m_server.setStatus(rankAddress("alpha", 1), 500);
+    queryKeywordRanks(view());
+    const auto row = todayRow(table);
+    EXPECT_EQ((std::vector<Text> {row[2], row[3]}), (std::vector<Text> {"9", "2"}));
+}
+
+TEST_F(QueryRoutines, AFirstPageThatIsNoAnswerFails)
+{
+    createSite({"broken", "none", "error"});
+    m_server.setPage(rankAddress("broken", 1), "<html><head><title>broken_百度搜索</title></head><body><form>");
+    m_server.setPage(rankAddress("none", 1),
+                     "<div class=\"nors\"><p>很抱歉，没有找到与<em>none</em>相关的网页。</p></div>");
+    // A proxy's error page with a success status: its table is no result block.
+    m_server.setPage(rankAddress("error", 1), "<html><body><table><tr><td>Bad gateway</td></tr></table></body></html>");
+    queryKeywordRanks(view());
+    EXPECT_EQ(rankShown(0), q("查询失败"));
+    EXPECT_EQ(rankShown(1), q("100名以后 :("));
+    EXPECT_EQ(rankShown(2), q("查询失败"));
+    const auto row = todayRow(siteTableName(kSite));
+    EXPECT_EQ((std::vector<Text> {row[2], row[3], row[4]}), (std::vector<Text> {"", "0", ""}));
+}
+
+// The check comes on beta's second page: alpha keeps its result, beta and
+// gamma get no value, and nothing more is asked of the engine.
+void QueryRoutines::expectSecurityCheckStopsTheSearch(bool redirect)
+{
+    const std::string checkPage = "<html><head><title>百度安全验证</title></head><body>网络不给力，请稍后重试"
+                                  "<form>请输入验证码：<input name=\"code\"></form></body></html>";
+    const std::string check = "http://wappass.baidu.com/static/captcha/tuxing.html?&ak=1";
+    createSite({"alpha", "beta", "gamma"});
+    setRange(1);
+    m_server.setPage(rankAddress("alpha", 1), resultPage({{3, "www.example.com/"}}));
+    m_server.setPage(rankAddress("alpha", 2), resultPage({{101, "www.other.com/"}}));
+    m_server.setPage(rankAddress("beta", 1), resultPage({{5, "www.example.com/"}}));
+    if (redirect) {
+        m_server.setRedirect(rankAddress("beta", 2), check);
+        m_server.setPage(check, checkPage);
+    } else {
+        m_server.setPage(rankAddress("beta", 2), checkPage);
+    }
+    m_server.setPage(rankAddress("gamma", 1), resultPage({{1, "www.example.com/"}}));
+
+    queryKeywordRanks(view());
+    EXPECT_EQ(view().statusText(), q("搜索引擎要求安全验证，搜索已停止！"));
+    EXPECT_EQ(rankShown(0), q("3. "));
+    EXPECT_EQ(rankShown(1), q("查询失败"));
+    EXPECT_EQ(rankShown(2), q("查询失败"));
+    std::vector<std::string> expected {rankAddress("alpha", 1), rankAddress("alpha", 2), rankAddress("beta", 1),
+                                       rankAddress("beta", 2)};
+    if (redirect)
+        expected.push_back(check);
+    EXPECT_EQ(m_server.requests(), expected);
+    const auto row = todayRow(siteTableName(kSite));
+    ASSERT_EQ(row.size(), 5u);
+    EXPECT_EQ((std::vector<Text> {row[2], row[3], row[4]}), (std::vector<Text> {"3", "", ""}));
+}
+
+TEST_F(QueryRoutines, TheSecurityCheckPageStopsTheWholeSearch)
+{
+    expectSecurityCheckStopsTheSearch(false);
+}
+
+TEST_F(QueryRoutines, ARedirectionToTheCheckHostStopsTheWholeSearch)
+{
+    expectSecurityCheckStopsTheSearch(true);
+}
+
+TEST_F(QueryRoutines, OverviewFailuresAreNoValue)
+{
+    createSite({});
+    const std::string search = "http://www.baidu.com/s?wd=";
+    m_server.setStatus(search + "http://www.example.com", 503, "<title>503 Service Unavailable</title>");
+    m_server.setPage(search + "site%3Awww.example.com", "百度为您找到相关结果数1,234个");
+    // The engine's check on the third page: nothing further is asked.
+    m_server.setPage(search + "domain%3Awww.example.com", "<title>百度安全验证</title>请输入验证码：");
+    m_server.setPage(search + "site%3Awww.example.com&lm=1", "找到相关结果数约3个");
+
+    ASSERT_TRUE(loadTodayOverview(view()));
+    EXPECT_TRUE(querySiteOverview(view()));
+    EXPECT_EQ(m_server.requests().size(), 3u);
+    EXPECT_EQ(view().figureText(FigureBox::Snapshot), q("查询失败"));
+    EXPECT_EQ(view().figureText(FigureBox::Indexed), q("1,234"));
+    for (FigureBox box :
+         {FigureBox::Backlinks, FigureBox::IndexedToday, FigureBox::IndexedWeek, FigureBox::IndexedMonth})
+        EXPECT_EQ(view().figureText(box), q("查询失败"));
+    saveTodayOverview(view());
+    EXPECT_EQ(view().statusText(), q("保存当天网站综合信息成功！"));
+    Store& store = view().store();
+    ASSERT_TRUE(store.openRecordset(todayRowStatement(siteTableName(kSite) + "_xx"), SqlText));
+    ASSERT_EQ(store.recordCount(), 1);
+    EXPECT_TRUE(store.isNull("baidukuaizhao"));
+    EXPECT_FALSE(store.isNull("baidushoulu"));
+    for (const char* column : {"baidufanlian", "jinrishoulu", "zuijinyizhou", "zuijinyiyue"})
+        EXPECT_TRUE(store.isNull(column)) << column;
+
+    restart();
+    EXPECT_FALSE(loadTodayOverview(view()));
+    EXPECT_EQ(view().figureText(FigureBox::Snapshot), q("查询失败"));
+    EXPECT_EQ(view().figureText(FigureBox::Indexed), q("1234"));
+    EXPECT_EQ(view().figureText(FigureBox::Backlinks), q("查询失败"));
+}
+
+TEST_F(QueryRoutines, OverviewWithEveryPageFailedRecordsNothing)
+{
+    createSite({});
+    // Every page answers 404.
+    EXPECT_FALSE(querySiteOverview(view()));
+    EXPECT_EQ(m_server.requests().size(), 6u);
+    EXPECT_EQ(view().statusText(), q("网站综合信息查询失败！"));
+    EXPECT_EQ(view().figureText(FigureBox::Indexed), q("查询失败"));
+}
+
 TEST_F(QueryRoutines, OverviewShownRecordedAndReloaded)
 {
     createSite({});
@@ -258,7 +422,7 @@ TEST_F(QueryRoutines, OverviewShownRecordedAndReloaded)
     m_server.setPage(search + "domain%3Awww.example.com", "<span class=\"nums\">百度为您找到相关结果约5,000个</span>");
     m_server.setPage(search + "site%3Awww.example.com&lm=1", "找到相关结果数约3个");
     m_server.setPage(search + "site%3Awww.example.com&lm=7", "找到相关结果数12个");
-    // The month page fails: a partial failure is recorded as the page gave it.
+    // The month page fails: shown as failed and recorded as no value.
 
     ASSERT_TRUE(loadTodayOverview(view()));
     EXPECT_TRUE(querySiteOverview(view()));
@@ -267,7 +431,7 @@ TEST_F(QueryRoutines, OverviewShownRecordedAndReloaded)
     EXPECT_EQ(view().figureText(FigureBox::Indexed), q("1,234"));
     EXPECT_EQ(view().figureText(FigureBox::Backlinks), q("5,000"));
     EXPECT_EQ(view().figureText(FigureBox::IndexedToday), q("约3"));
-    EXPECT_EQ(view().figureText(FigureBox::IndexedMonth), q(""));
+    EXPECT_EQ(view().figureText(FigureBox::IndexedMonth), q("查询失败"));
     saveTodayOverview(view());
     EXPECT_EQ(view().statusText(), q("保存当天网站综合信息成功！"));
 
@@ -280,7 +444,8 @@ TEST_F(QueryRoutines, OverviewShownRecordedAndReloaded)
     EXPECT_EQ(view().figureText(FigureBox::Backlinks), q("5000"));
     EXPECT_EQ(view().figureText(FigureBox::IndexedToday), q("0"));
     EXPECT_EQ(view().figureText(FigureBox::IndexedWeek), q("12"));
-    EXPECT_EQ(view().figureText(FigureBox::IndexedMonth), q("0"));
+    EXPECT_EQ(view().figureText(FigureBox::IndexedMonth), q("查询失败"));
+    EXPECT_EQ(todayRow(siteTableName(kSite) + "_xx")[6], "") << "no value";
 }
 
 TEST_F(QueryRoutines, OverviewRecordedTwiceKeepsOneRowForToday)

@@ -15,7 +15,7 @@
 #include "tools/simweb/proxy_server.h"
 #include "tools/simweb/sim_web.h"
 #include "web/codepage.h"
-#include "web/engine_page.h"
+#include "readers/engine_page.h"
 #include "web/http_request.h"
 
 namespace zv::test {

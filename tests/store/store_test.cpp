@@ -265,6 +265,45 @@ TEST_F(StoreTest, KeywordColumnsFollowTheTableAndOlderRowsReadZero)
     EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(StoreTest, NoValueTakesThePlaceOfTheDefaultAndReadsAsNull)
+{
+    ASSERT_TRUE(addSite("www.a.com"));
+    ASSERT_TRUE(store.openRecordset(addKeywordColumnSql("www_a_com", "seo"), 1));
+    ASSERT_TRUE(store.openRecordset(addKeywordColumnSql("www_a_com", gbk("北京")), 1));
+
+    // A new row: one column left to its default 0, one written as no value.
+    ASSERT_TRUE(store.openRecordset("www_a_com", 2));
+    ASSERT_TRUE(store.addNew());
+    EXPECT_TRUE(store.writeNull("seo"));
+    EXPECT_FALSE(store.writeNull("nosuchcolumn"));
+    ASSERT_TRUE(store.update());
+
+    ASSERT_TRUE(store.openRecordset("select * from www_a_com where keydate=date()", 1));
+    ASSERT_EQ(store.recordCount(), 1);
+    EXPECT_TRUE(store.isNull("seo"));
+    EXPECT_FALSE(store.isNull(gbk("北京")));
+    EXPECT_FALSE(store.isNull("keydate"));
+    EXPECT_FALSE(store.isNull("nosuchcolumn")) << "no such field is no NULL";
+    int rank = -1;
+    ASSERT_TRUE(store.readInteger("seo", rank));
+    EXPECT_EQ(rank, 0) << "integer reads keep giving 0 for no value";
+    Text shown = "x";
+    ASSERT_TRUE(store.readText("seo", shown));
+    EXPECT_EQ(shown, "");
+
+    // Changing today's row: a value replaces NULL, NULL replaces a value.
+    ASSERT_TRUE(store.writeInteger("seo", 7));
+    ASSERT_TRUE(store.writeNull(gbk("北京")));
+    ASSERT_TRUE(store.update());
+    ASSERT_TRUE(store.openRecordset("select * from www_a_com where keydate=date()", 1));
+    EXPECT_FALSE(store.isNull("seo"));
+    EXPECT_TRUE(store.isNull(gbk("北京")));
+
+    store.closeRecordset();
+    EXPECT_FALSE(store.isNull("seo")) << "nothing open";
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(StoreTest, KeywordNamesAreJudgedByTheStatement)
 {
     ASSERT_TRUE(addSite("www.a.com"));

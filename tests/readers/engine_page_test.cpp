@@ -1,4 +1,4 @@
-#include "web/engine_page.h"
+#include "readers/engine_page.h"
 
 #include <gtest/gtest.h>
 
