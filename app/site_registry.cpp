@@ -28,6 +28,21 @@ bool isFixedTable(const Text& tableName)
     return name == u"website"_s || name == u"web_baiduzhishu"_s;
 }
 
+// Whether the registry holds the table name. Names compare as the registry's
+// column compares them: in UTF-8, ASCII letters without regard to case.
+bool isRegistered(Store& store, const Text& tableName)
+{
+    if (!store.openRecordset(selectSitesSql(), SqlText))
+        return false;
+    const std::string wanted = lowerAscii(gbkToUtf8String(tableName));
+    for (int i = store.recordCount(); i > 0; --i, store.moveNext()) {
+        Text name;
+        if (store.readText("web_name", name) && lowerAscii(gbkToUtf8String(name)) == wanted)
+            return true;
+    }
+    return false;
+}
+
 void resetOverviewLabels(MainWindow& w)
 {
     w.标签_百度快照->setText(u"0000-00-00"_s);
@@ -108,7 +123,10 @@ void deleteSite(MainWindow& w)
         return;
     }
     const Text table = siteTableName(toText(address));
-    if (isFixedTable(table)) {
+    // Only a registered site goes: a typed address must never drop the
+    // tables of another name (a site's overview table "a_xx" is the rank
+    // table of the address "a.xx").
+    if (isFixedTable(table) || !isRegistered(w.store(), table)) {
         w.setStatus(u"请选择要删除的网站！"_s);
         return;
     }

@@ -2,11 +2,13 @@
 
 #include "store/schema.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
 namespace zv::test {
 namespace {
@@ -230,6 +232,114 @@ TEST_F(SiteRegistry, SelectingASiteListsItsKeywordsButSettingTheTextDoesNot)
     EXPECT_EQ(w->编辑框_网站地址->text(), QStringLiteral("one.example.com"));
     EXPECT_FALSE(w->isBusy());
     EXPECT_TRUE(w->时钟1->isActive());
+}
+
+TEST_F(SiteRegistry, DeletingAnUnregisteredAddressDropsNothing)
+{
+    auto w = start();
+    addSiteNamed(*w, "a");
+    addSiteNamed(*w, "b.example.com");
+    DbPeek db(databasePath());
+    const std::vector<std::string> before = db.tables();
+    ASSERT_EQ(
+        before,
+        (std::vector<std::string> {"a", "a_xx", "b_example_com", "b_example_com_xx", "web_baiduzhishu", "website"}));
+
+    // "a.xx" names a's overview table; "b.example" is no registered site.
+    for (const char* typed : {"a.xx", "b.example", "b.example.com.xx"}) {
+        clearShownMessages();
+        setNextAnswers({true});
+        w->组合框_网站列表->setEditText(u(typed));
+        w->按钮_删除网站->click();
+        EXPECT_EQ(w->statusText(), u("请选择要删除的网站！")) << typed;
+        EXPECT_TRUE(shownMessages().isEmpty()) << typed << ": nothing asked";
+    }
+    EXPECT_EQ(db.tables(), before);
+    EXPECT_EQ(db.rows("select web_name from website"), (Rows {{"a"}, {"b_example_com"}}));
+
+    // The registry compares letters without regard to case.
+    setNextAnswers({true});
+    w->组合框_网站列表->setEditText(u("B.Example.COM"));
+    w->按钮_删除网站->click();
+    EXPECT_EQ(w->statusText(), u("删除网站成功！"));
+    EXPECT_EQ(db.tables(), (std::vector<std::string> {"a", "a_xx", "web_baiduzhishu", "website"}));
+    EXPECT_EQ(db.rows("select web_name from website"), (Rows {{"a"}}));
+}
+
+TEST_F(SiteRegistry, AddressesAndKeywordsStartingWithADigitRoundTrip)
+{
+    auto w = start();
+    addSiteNamed(*w, "163.com");
+    EXPECT_EQ(siteItems(*w), QStringList {u("163.com")});
+    EXPECT_EQ(w->组合框_网站列表->currentText(), u("163.com"));
+    addKeywordNamed(*w, "3d打印");
+    EXPECT_EQ(w->statusText(), u("添加关键词成功！"));
+    addKeywordNamed(*w, "5g手机");
+    EXPECT_EQ(keywordColumn(*w, KeywordColumn::Keyword), (QStringList {u("3d打印"), u("5g手机")}));
+    // A second add of the same address is refused as existing.
+    addSiteNamed(*w, "163.com");
+    EXPECT_EQ(w->statusText(), u("网站地址已经存在！"));
+    EXPECT_TRUE(shownMessages().isEmpty());
+
+    // After a restart the site and its keywords come back from the file.
+    w.reset();
+    w = start();
+    ASSERT_EQ(siteItems(*w), QStringList {u("163.com")});
+    w->组合框_网站列表->setCurrentIndex(0);
+    Q_EMIT w->组合框_网站列表->activated(0);
+    EXPECT_EQ(keywordColumn(*w, KeywordColumn::Keyword), (QStringList {u("3d打印"), u("5g手机")}));
+    DbPeek db(databasePath());
+    EXPECT_EQ(db.rows("select web_name from website"), (Rows {{"163_com"}}));
+    EXPECT_EQ(db.columns("163_com"), (std::vector<std::string> {"ID", "keydate", "3d打印", "5g手机"}));
+
+    setNextAnswers({true});
+    w->按钮_删除网站->click();
+    EXPECT_EQ(w->statusText(), u("删除网站成功！"));
+    EXPECT_EQ(db.tables(), (std::vector<std::string> {"web_baiduzhishu", "website"}));
+}
+
+TEST_F(SiteRegistry, TheWheelOverTheClosedSiteListChoosesNothing)
+{
+    auto w = start();
+    addSiteNamed(*w, "one.example.com");
+    addKeywordNamed(*w, "first");
+    addSiteNamed(*w, "two.example.com");
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->组合框_网站列表->setCurrentIndex(1);
+    w->clearKeywordRows();
+    w->statusTimerTick();
+
+    QComboBox* box = w->组合框_网站列表;
+    int activations = 0;
+    QObject::connect(box, &QComboBox::activated, [&activations] { ++activations; });
+    auto wheel = [](QWidget* target, int delta) {
+        const QPointF at(target->width() / 2.0, target->height() / 2.0);
+        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+    };
+    // Over the box and over its text field, up and down.
+    for (QWidget* target : {static_cast<QWidget*>(box), static_cast<QWidget*>(box->lineEdit())}) {
+        for (const int delta : {120, -120}) {
+            wheel(target, delta);
+            QCoreApplication::processEvents();
+        }
+    }
+    EXPECT_EQ(activations, 0);
+    EXPECT_EQ(box->currentText(), u("two.example.com"));
+    EXPECT_EQ(w->keywordRowCount(), 0);
+    EXPECT_EQ(w->statusText(), u("空闲..."));
+    EXPECT_FALSE(w->isBusy());
+
+    // The same events move a drop-down of the same kind that is not guarded.
+    QComboBox plain;
+    plain.addItems({u("x"), u("y")});
+    plain.setCurrentIndex(1);
+    plain.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&plain));
+    wheel(&plain, 120);
+    EXPECT_EQ(plain.currentIndex(), 0);
 }
 
 } // namespace
