@@ -18,6 +18,7 @@
 #include "view/qt_text.h"
 #include "web/event_hook.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -25,6 +26,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -136,6 +138,11 @@ QGroupBox* makeGroupBox(QWidget* parent, const QString& name, int x, int y, int 
     box->setObjectName(name);
     box->setGeometry(x, y, w, h);
     return box;
+}
+
+void openSelectedRankCurve(MainWindow& w)
+{
+    openRankCurve(w, toText(w.cellText(w.selectedKeywordRow(), KeywordColumn::Keyword)));
 }
 
 } // namespace
@@ -304,9 +311,13 @@ void MainWindow::wireEvents()
     onEvent(标签_总收录, &ValueLabel::clicked, openTotalIndexedCurve);
     onEvent(标签_百度反链, &ValueLabel::clicked, openBacklinkCurve);
     onEvent(标签_今日收录, &ValueLabel::clicked, openIndexedTodayCurve);
-    onEvent(超级列表框_关键词排名, &QTreeWidget::itemActivated, [](MainWindow& w) {
-        openRankCurve(w, toText(w.cellText(w.selectedKeywordRow(), KeywordColumn::Keyword)));
-    });
+    // A row opens its rank curve on a double click or Enter only, never on a
+    // single click, whatever the style says about activating items.
+    onEvent(超级列表框_关键词排名, &QTreeWidget::itemDoubleClicked, openSelectedRankCurve);
+    超级列表框_关键词排名->installEventFilter(this);
+    // The wheel over the closed site list would pick another site without the
+    // user choosing one.
+    组合框_网站列表->installEventFilter(this);
     onEvent(按钮_查询百度指数, &QPushButton::clicked, onIndexButtonClicked);
 }
 
@@ -610,6 +621,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         openHomePage();
         return true;
+    }
+    if (watched == 组合框_网站列表 && event->type() == QEvent::Wheel && !组合框_网站列表->view()->isVisible())
+        return true;
+    if (watched == 超级列表框_关键词排名 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && 超级列表框_关键词排名->currentItem() != nullptr) {
+            runOperation(openSelectedRankCurve);
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

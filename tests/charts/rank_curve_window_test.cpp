@@ -3,7 +3,9 @@
 #include "charts/drawing_surface.h"
 
 #include <QLabel>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace zv::test {
@@ -172,6 +174,73 @@ TEST_F(RankCurveWindowTest, PagingIsLimitedByTheRecordedDays)
     activateSelectedRow();
     EXPECT_TRUE(surfaceIsBlank());
     EXPECT_TRUE(shownMessages().isEmpty());
+}
+
+TEST_F(RankCurveWindowTest, ADayWithoutAValueIsDrawnAsADayWithoutARank)
+{
+    createSite("www.example.com");
+    addKeywordColumn("www.example.com", "seo");
+    const QDate today(2009, 12, 8);
+    recordRank("www.example.com", today.addDays(-2), "seo", 30);
+    recordRank("www.example.com", today.addDays(-1), "seo", 120);
+    // Today's search failed: the day's row holds no value for the keyword.
+    recordRank("www.example.com", today, "seo", 0);
+    sql("update " + siteTableName("www.example.com") + " set seo = NULL where keydate = '" + iso(today) + "'");
+    selectSite("www.example.com");
+    addKeywordRow("seo");
+    selectRow(0);
+    activateSelectedRow();
+    // V = 200 from the largest rank, scale top 500; today sits where the
+    // days without any row sit.
+    EXPECT_EQ(pixel(pointX(28), pointY(30, 500)), Red);
+    EXPECT_EQ(pixel(pointX(29), pointY(120, 500)), Red);
+    EXPECT_EQ(pixel(pointX(30), pointY(200, 500)), Red);
+    EXPECT_EQ(pixel(pointX(1), pointY(200, 500)), Red);
+}
+
+// A style under which a single click activates an item, as some desktops set.
+class SingleClickStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ItemView_ActivateItemOnSingleClick)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+TEST_F(RankCurveWindowTest, OnlyADoubleClickOrEnterOpensTheCurve)
+{
+    createSite("www.example.com");
+    addKeywordColumn("www.example.com", "seo");
+    selectSite("www.example.com");
+    addKeywordRow("seo");
+    QTreeWidget* table = main->超级列表框_关键词排名;
+    SingleClickStyle style;
+    table->setStyle(&style);
+    main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    int activations = 0;
+    QObject::connect(table, &QTreeWidget::itemActivated, [&activations] { ++activations; });
+    const QPoint row = table->visualItemRect(table->topLevelItem(0)).center();
+
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, row);
+    EXPECT_EQ(activations, 1) << "the style makes a click an activation";
+    EXPECT_EQ(main->selectedKeywordRow(), 0);
+    EXPECT_EQ(rankCurveWindow(), nullptr) << "a single click opens nothing";
+
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, row);
+    ASSERT_NE(rankCurveWindow(), nullptr);
+    EXPECT_EQ(rankCurveSelection().curveKeyword, "seo");
+    delete rankCurveWindow();
+    ASSERT_EQ(rankCurveWindow(), nullptr);
+
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Return);
+    EXPECT_NE(rankCurveWindow(), nullptr);
+    table->setStyle(nullptr);
 }
 
 TEST_F(RankCurveWindowTest, NoSelectedRowOpensABlankWindow)
