@@ -48,6 +48,25 @@ TEST_F(OverviewCurve, DrawsThirtyDaysEndingTodayAcrossTheMonthEnd)
     EXPECT_EQ(chart.maximum(), 1250) << "largest value over all days";
 }
 
+TEST_F(OverviewCurve, AFigureWithoutAValueIsDrawnAsADayWithoutARow)
+{
+    createSite("www.example.com");
+    const QDate today(2009, 12, 8);
+    recordOverview("www.example.com", today, "无", 90, 7, 3);
+    recordOverview("www.example.com", today.addDays(-1), "无", 80, 6, 2);
+    // The day's index page failed: the figure has no value.
+    sql("update www_example_com_xx set baidushoulu = NULL where keydate = '" + iso(today.addDays(-1)) + "'");
+    selectSite("www.example.com");
+    overviewCurveSelection().chartColumn = "baidushoulu";
+    overviewCurveSelection().chartCaption = toText(u("百度总收录"));
+
+    OverviewCurveWindow window(*main);
+    const LineChart& chart = *window.曲线图控件1;
+    EXPECT_EQ(chart.pointValue(29), 90);
+    EXPECT_EQ(chart.pointValue(28), chart.pointValue(27)) << "as the day before, which has no row";
+    EXPECT_EQ(chart.pointValue(28), 0);
+}
+
 TEST_F(OverviewCurve, TenRecordedDaysRefusePagingBack)
 {
     createSite("www.example.com");

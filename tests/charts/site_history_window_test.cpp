@@ -40,6 +40,20 @@ TEST_F(SiteHistory, ListsRecordedDaysNewestFirst)
     EXPECT_TRUE(shownMessages().isEmpty());
 }
 
+TEST_F(SiteHistory, FiguresWithoutAValueShowNothing)
+{
+    createSite("www.example.com");
+    recordOverview("www.example.com", QDate(2009, 12, 8), "2009-12-7", 130, 36, 6);
+    // That day the snapshot and backlink pages failed.
+    sql("update www_example_com_xx set baidukuaizhao = NULL, baidufanlian = NULL");
+    selectSite("www.example.com");
+
+    SiteHistoryWindow window(*main);
+    const QTableWidget& list = *window.超级列表框_历史;
+    ASSERT_EQ(list.rowCount(), 1);
+    EXPECT_EQ(rowTexts(list, 0), (QStringList {u("2009年12月8日"), QString(), u("130"), u("6"), QString()}));
+}
+
 TEST_F(SiteHistory, EmptyAddressAndEmptyTable)
 {
     createSite("a.example.com");
