@@ -12,6 +12,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zv {
 
@@ -104,6 +105,10 @@ bool querySiteOverview(QueryView& view)
         return std::move(page.text);
     };
 
+    // Boxes whose page failed show "无" or nothing meanwhile; once another
+    // page has been read they show the failure (with none read, the query
+    // failed as a whole and is not recorded).
+    std::vector<FigureBox> failed;
     if (view.isClosing())
         return false;
     view.setFigureText(FigureBox::Snapshot, u"无"_s);
@@ -112,7 +117,7 @@ bool querySiteOverview(QueryView& view)
     if (view.isClosing())
         return false;
     if (!page)
-        view.setFigureText(FigureBox::Snapshot, failedText());
+        failed.push_back(FigureBox::Snapshot);
     else if (const auto snapshot = snapshotText(*page, site, tableMatcher, entryMatcher))
         view.setFigureText(FigureBox::Snapshot, toQString(*snapshot));
 
@@ -120,12 +125,18 @@ bool querySiteOverview(QueryView& view)
         page = fetch(count.figure);
         if (view.isClosing())
             return false;
-        view.setFigureText(count.box, page ? toQString(countText(count.figure, *page, tableMatcher)) : failedText());
+        if (!page)
+            failed.push_back(count.box);
+        view.setFigureText(count.box, page ? toQString(countText(count.figure, *page, tableMatcher)) : QString());
     }
 
-    if (!anyPage)
+    if (!anyPage) {
         view.setStatus(u"网站综合信息查询失败！"_s);
-    return anyPage;
+        return false;
+    }
+    for (const FigureBox box : failed)
+        view.setFigureText(box, failedText());
+    return true;
 }
 
 void saveTodayOverview(QueryView& view)
