@@ -35,7 +35,7 @@ inline Text referenceUtf8ToGbk(const ByteBlock& utf8)
 // result pages are made of (tags, addresses, Chinese, combining marks,
 // characters the code page lacks or drops, malformed UTF-8, NUL); 0xBF takes
 // the next byte as it is; any other byte stands for itself (0x80..0xBE are
-// stray continuation bytes).
+// stray continuation bytes). Pages stop growing past 128 KB.
 inline ByteBlock pageFromRecipe(std::string_view recipe)
 {
     static const std::array<std::string, 64> pieces {
@@ -105,7 +105,7 @@ inline ByteBlock pageFromRecipe(std::string_view recipe)
         "\"",
     };
     ByteBlock page;
-    for (std::size_t i = 0; i < recipe.size(); ++i) {
+    for (std::size_t i = 0; i < recipe.size() && page.size() < 128 * 1024; ++i) {
         const auto byte = static_cast<unsigned char>(recipe[i]);
         if (byte >= 0xC0)
             page += pieces[byte - 0xC0];
