@@ -38,8 +38,10 @@ void queryKeywordRanks(QueryView& view)
     BusyScope busy(view);
     view.setStatus(u"搜索关键词排名中...."_s);
 
-    PatternMatcher tableMatcher;
-    PatternMatcher entryMatcher;
+    // One page form and its matchers serve every page of the search.
+    PageForm page;
+    PageMatcher tableMatcher;
+    PageMatcher entryMatcher;
 
     for (int r = 0; r < view.keywordRowCount(); ++r)
         view.setCellText(r, KeywordColumn::Rank, QString());
@@ -63,7 +65,8 @@ void queryKeywordRanks(QueryView& view)
                 failed = true;
                 continue;
             }
-            const Text found = siteRankEntries(utf8ToGbk(body), site, tableMatcher, entryMatcher);
+            page.read(body);
+            const Text found = siteRankEntries(page, site, tableMatcher, entryMatcher);
             if (!found.empty()) {
                 rank += found;
                 view.setCellText(r, KeywordColumn::Rank, toQString(rank));

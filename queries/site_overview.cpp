@@ -70,21 +70,21 @@ void writeOverviewValues(Store& store, const Text& snapshot, const std::array<in
 bool querySiteOverview(QueryView& view)
 {
     const Text site = currentSite(view);
-    PatternMatcher tableMatcher;
-    PatternMatcher entryMatcher;
+    PageMatcher tableMatcher;
+    PageMatcher entryMatcher;
     bool anyPage = false;
-    // The page of one figure as GBK text; false once the user has closed the
-    // window, since a query cut short is not recorded.
-    auto fetch = [&](OverviewFigure figure, Text& page) {
+    // The page of one figure read into the form; false once the user has
+    // closed the window, since a query cut short is not recorded.
+    auto fetch = [&](OverviewFigure figure, PageForm& page) {
         const ByteBlock body = httpRequest(overviewAddress(figure, site));
         anyPage = anyPage || !body.empty();
-        page = utf8ToGbk(body);
+        page.read(body);
         return !view.isClosing();
     };
 
     if (view.isClosing())
         return false;
-    Text page;
+    PageForm page;
     view.setFigureText(FigureBox::Snapshot, u"无"_s);
     if (!fetch(OverviewFigure::Snapshot, page))
         return false;
