@@ -1,10 +1,14 @@
 #pragma once
 // Reading a page once into a page form and matching in place must give exactly
 // what converting the page with ICU and matching on code page text gives:
-// the text, the UTF-8 form and its positions, and every match and group of the
-// program's patterns (the entry patterns over each result block in place),
-// or of a pattern the input brings.
+// the text, the UTF-8 form and its positions, every match and group of the
+// program's patterns (the entry patterns over each result block in place) or
+// of a pattern the input brings, and what each page reader takes out of the
+// page through its form and through its text.
 
+#include "readers/index_page.h"
+#include "readers/overview_page.h"
+#include "readers/rank_page.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "text/text.h"
 #include "text/unicode.h"
@@ -14,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -176,6 +181,45 @@ inline void compareForms(const ByteBlock& page, const Text& text, const PageForm
     }
 }
 
+// The readers' entry points on the page form and on the page's text agree:
+// rank entries and snapshot date for a few site addresses (one the page
+// names in an address line, so that entries are found), every count figure,
+// and index picture addresses for a few keywords (one the page's first row
+// holds).
+inline void compareReaders(const Text& text, const PageForm& form)
+{
+    PatternMatcher tableBefore;
+    PatternMatcher entryBefore;
+    PageMatcher tableNow;
+    PageMatcher entryNow;
+
+    std::vector<Text> sites {"www.example.com", "WWW.EXAMPLE.COM", ""};
+    entryBefore.execute("<span class=.g.>(.*?)/", text);
+    if (entryBefore.matchCount() > 0)
+        sites.push_back(entryBefore.subMatchText(1, 1));
+    for (const Text& site : sites) {
+        require(siteRankEntries(text, site, tableBefore, entryBefore)
+                    == siteRankEntries(form, site, tableNow, entryNow),
+                "rank entries from the form are those from the text");
+        const std::optional<Text> snapshotBefore = snapshotText(text, site, tableBefore, entryBefore);
+        const std::optional<Text> snapshotNow = snapshotText(form, site, tableNow, entryNow);
+        require(snapshotBefore == snapshotNow, "the snapshot date from the form is that from the text");
+    }
+    for (const OverviewFigure figure :
+         {OverviewFigure::Snapshot, OverviewFigure::Indexed, OverviewFigure::Backlinks, OverviewFigure::IndexedToday,
+          OverviewFigure::IndexedWeek, OverviewFigure::IndexedMonth})
+        require(countText(figure, text, tableBefore) == countText(figure, form, tableNow),
+                "a count from the form is that from the text");
+
+    std::vector<Text> keywords {utf8ToGbkString("中文"), "17", ""};
+    entryBefore.execute("<span  ><em>(.*?)</em></span>", text);
+    if (entryBefore.matchCount() > 0)
+        keywords.push_back(entryBefore.subMatchText(1, 1));
+    for (const Text& keyword : keywords)
+        require(indexPictureAddress(text, keyword) == indexPictureAddress(form, keyword, tableNow, entryNow),
+                "the index picture address from the form is that from the text");
+}
+
 // First byte: options (1: the rest is the page's bytes as they are, else a
 // recipe; 2: a pattern of the input's own comes first, ended by a NUL; 4 and
 // 8: that pattern's case sensitivity and single-line mode).
@@ -207,6 +251,7 @@ inline void checkPageReading(std::string_view input)
           utf8ToGbkString("<span class=.nums.*?百度为您找到相关结果(.*?)个</span>"), Text("<meta.*?charset=.*?>"),
           Text("<meta.*?keywords.*?content=(.*?)>"), Text("<meta.*?content=(.*?)keywords.*?>")})
         compareNestedSearch(text, form, pattern, {});
+    compareReaders(text, form);
     if (options & 2) {
         compareNestedSearch(text, form, ownPattern, {}, options & 4, options & 8);
         compareNestedSearch(text, form, tablePattern, {ownPattern}, options & 4, options & 8);

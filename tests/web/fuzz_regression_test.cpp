@@ -1,5 +1,4 @@
 #include "tests/fuzz/corpus_replay.h"
-#include "tests/fuzz/page_reading_checks.h"
 #include "tests/fuzz/web_checks.h"
 #include "web/pattern_matcher.h"
 
@@ -14,7 +13,6 @@ TEST(WebFuzzCorpus, EveryKeptInputKeepsItsProperties)
     EXPECT_GT(fuzz::replayCorpus("pattern_engine", fuzz::checkPatternEngine), 0);
     EXPECT_GT(fuzz::replayCorpus("codepage", fuzz::checkCodepage), 0);
     EXPECT_GT(fuzz::replayCorpus("url", fuzz::checkUrl), 0);
-    EXPECT_GT(fuzz::replayCorpus("page_reading", fuzz::checkPageReading), 0);
 }
 
 // "\C" stands for one byte of a character: it used to give a match per UTF-8
