@@ -3,12 +3,14 @@
 // the same work as baselines.
 
 #include "text/text.h"
+#include "text/unicode.h"
 #include "web/codepage.h"
 #include "web/pattern_matcher.h"
 
 #include <benchmark/benchmark.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <memory>
 #include <regex>
 #include <string>
@@ -83,6 +85,60 @@ void BM_RankPatterns_PatternMatcher(benchmark::State& state)
 }
 BENCHMARK(BM_RankPatterns_PatternMatcher)->Unit(benchmark::kMillisecond);
 
+// The rank text of a page form: the table pattern over the page, the entry
+// pattern over each block in place.
+zv::Text rankOfPage(const zv::PageForm& page, zv::PageMatcher& tables, zv::PageMatcher& entries)
+{
+    zv::Text rank;
+    tables.execute(tablePattern, page);
+    for (int n = 1; n <= tables.matchCount(); ++n) {
+        entries.execute(entryPattern, page, tables.matchRange(n));
+        for (int e = 1; e <= entries.matchCount(); ++e) {
+            const zv::Text entry = entries.matchText(e);
+            if (zv::containsText(entry, siteAddress)) {
+                rank += tables.subMatchText(n, 1) + (zv::containsText(entry, "www.example.com/ ") ? ". " : " ");
+                break;
+            }
+        }
+    }
+    return rank;
+}
+
+// The same work on a page form made beforehand.
+void BM_RankPatterns_PageMatcher(benchmark::State& state)
+{
+    const zv::PageForm page(resultPageUtf8());
+    for (auto _ : state) {
+        zv::PageMatcher tables;
+        zv::PageMatcher entries;
+        const zv::Text rank = rankOfPage(page, tables, entries);
+        if (rank != "3. 17 ")
+            state.SkipWithError("unexpected rank text");
+        benchmark::DoNotOptimize(rank);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8().size()));
+}
+BENCHMARK(BM_RankPatterns_PageMatcher)->Unit(benchmark::kMillisecond);
+
+// From the UTF-8 body: the page read into a form kept from page to page, as
+// a search keeps it, then the same work.
+void BM_RankPatterns_PageFormFromBody(benchmark::State& state)
+{
+    const std::string& body = resultPageUtf8();
+    zv::PageForm page;
+    for (auto _ : state) {
+        page.read(body);
+        zv::PageMatcher tables;
+        zv::PageMatcher entries;
+        const zv::Text rank = rankOfPage(page, tables, entries);
+        if (rank != "3. 17 ")
+            state.SkipWithError("unexpected rank text");
+        benchmark::DoNotOptimize(rank);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * body.size()));
+}
+BENCHMARK(BM_RankPatterns_PageFormFromBody)->Unit(benchmark::kMillisecond);
+
 // The same work with std::regex over the UTF-8 page (its "." counts bytes, so
 // it only stands in for the timing, not for the character semantics).
 void BM_RankPatterns_StdRegex(benchmark::State& state)
@@ -154,6 +210,45 @@ void BM_Utf8ToGbk_Page(benchmark::State& state)
     state.counters["page_bytes"] = static_cast<double>(page.size());
 }
 BENCHMARK(BM_Utf8ToGbk_Page)->Unit(benchmark::kMicrosecond);
+
+// The conversion as it was: ICU's decoder, composition, ICU's encoder.
+void BM_Utf8ToGbk_IcuPath(benchmark::State& state)
+{
+    const std::string& page = resultPageUtf8();
+    for (auto _ : state) {
+        std::u16string utf16 = zv::utf8ToUtf16(page);
+        utf16.resize(std::min(utf16.size(), utf16.find(u'\0')));
+        zv::Text text = zv::utf16ToGbk(zv::composeCombiningMarks(utf16));
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_Utf8ToGbk_IcuPath)->Unit(benchmark::kMicrosecond);
+
+// A new page form for each page.
+void BM_PageForm_Page(benchmark::State& state)
+{
+    const std::string& page = resultPageUtf8();
+    for (auto _ : state) {
+        zv::PageForm form(page);
+        benchmark::DoNotOptimize(form);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_PageForm_Page)->Unit(benchmark::kMicrosecond);
+
+// One page form reading page after page.
+void BM_PageForm_PageReused(benchmark::State& state)
+{
+    const std::string& page = resultPageUtf8();
+    zv::PageForm form;
+    for (auto _ : state) {
+        form.read(page);
+        benchmark::DoNotOptimize(form);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_PageForm_PageReused)->Unit(benchmark::kMicrosecond);
 
 struct IconvClose
 {

@@ -17,6 +17,7 @@
 #include "view/query_view.h"
 #include "web/codepage.h"
 #include "web/http_request.h"
+#include "web/pattern_matcher.h"
 
 namespace zv {
 
@@ -70,14 +71,18 @@ void queryKeywordIndexes(QueryView& view)
     }
 
     const Text refused = gbk("过于频繁");
+    // One page form and its matchers serve every keyword's answer page.
+    PageForm page;
+    PageMatcher rowMatcher;
+    PageMatcher cellMatcher;
     for (int r = 0; r < view.keywordRowCount(); ++r) {
         view.clearFittingSurface();
 
         const Text keyword = toText(view.cellText(r, KeywordColumn::Keyword));
-        const Text page = utf8ToGbk(httpRequest(indexServiceAddress(), "POST", {}, {}, indexRequestBody(keyword)));
+        page.read(httpRequest(indexServiceAddress(), "POST", {}, {}, indexRequestBody(keyword)));
         if (view.isClosing())
             return; // the user closed the window: store nothing half-done
-        const Text address = indexPictureAddress(page, keyword);
+        const Text address = indexPictureAddress(page, keyword, rowMatcher, cellMatcher);
 
         ByteBlock bytes;
         bool storable = true;
@@ -88,12 +93,12 @@ void queryKeywordIndexes(QueryView& view)
             // A failed download says nothing about the keyword: what is shown
             // must not replace a stored picture.
             storable = !bytes.empty();
-        } else if (containsText(page, refused)) {
+        } else if (containsText(page.text(), refused)) {
             bytes = rateLimitPicture();
         } else {
             bytes = zeroPicture();
             // An empty answer is a failed request, not an unlisted keyword.
-            storable = !page.empty();
+            storable = !page.text().empty();
         }
 
         const Picture surface = fittingSurface(decodePicture(passThroughPictureFile(bytes)));

@@ -31,21 +31,26 @@ bool storeTodayRow(Store& store, const Text& table, const std::function<void(Sto
     return store.update();
 }
 
-EnginePage fetchEnginePage(const Text& url)
+EngineAnswer fetchEnginePage(const Text& url, PageForm& page)
 {
     const HttpResult result = httpExchange(url);
-    EnginePage page;
-    Text text = utf8ToGbk(result.body);
+    page.read(result.body);
     // The check is looked for whatever the status: its host or its page may
     // come with an error status too.
-    if (isVerificationPage(text, result.finalHost, kSearchHost)) {
-        page.answer = EngineAnswer::Verification;
-        return page;
-    }
+    if (isVerificationPage(page.text(), result.finalHost, kSearchHost))
+        return EngineAnswer::Verification;
     if (!result.ok() || result.body.empty())
-        return page;
-    page.answer = EngineAnswer::Page;
-    page.text = std::move(text);
+        return EngineAnswer::Failed;
+    return EngineAnswer::Page;
+}
+
+EnginePage fetchEnginePage(const Text& url)
+{
+    PageForm form;
+    EnginePage page;
+    page.answer = fetchEnginePage(url, form);
+    if (page.answer == EngineAnswer::Page)
+        page.text = form.text();
     return page;
 }
 

@@ -8,6 +8,7 @@
 
 namespace zv {
 
+class PageForm;
 class Store;
 
 // Records one row for today in table: inserts a new row (its key columns take
@@ -36,5 +37,8 @@ struct EnginePage
 
 // Fetches a page of the search engine and tells what came back.
 EnginePage fetchEnginePage(const Text& url);
+// The same, reading the body into page (a form a search keeps from page to
+// page); page holds the body whatever the answer.
+EngineAnswer fetchEnginePage(const Text& url, PageForm& page);
 
 } // namespace zv

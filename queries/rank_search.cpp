@@ -5,6 +5,7 @@
 #include "store/store.h"
 #include "view/qt_text.h"
 #include "view/query_view.h"
+#include "web/codepage.h"
 #include "web/pattern_matcher.h"
 
 #include <optional>
@@ -36,8 +37,10 @@ void queryKeywordRanks(QueryView& view)
     BusyScope busy(view);
     view.setStatus(u"搜索关键词排名中...."_s);
 
-    PatternMatcher tableMatcher;
-    PatternMatcher entryMatcher;
+    // One page form and its matchers serve every page of the search.
+    PageForm page;
+    PageMatcher tableMatcher;
+    PageMatcher entryMatcher;
 
     for (int r = 0; r < view.keywordRowCount(); ++r)
         view.setCellText(r, KeywordColumn::Rank, QString());
@@ -50,12 +53,12 @@ void queryKeywordRanks(QueryView& view)
         bool failed = false;
         for (int p = 1; p <= pages; ++p) {
             const Text keyword = toText(view.cellText(r, KeywordColumn::Keyword));
-            EnginePage page = fetchEnginePage(rankSearchAddress(keyword, p));
+            EngineAnswer answer = fetchEnginePage(rankSearchAddress(keyword, p), page);
             if (view.isClosing()) {
                 // The user closed the window mid-search: record nothing half-done.
                 return;
             }
-            if (page.answer == EngineAnswer::Verification) {
+            if (answer == EngineAnswer::Verification) {
                 // Asking again only prolongs the block: the search ends here,
                 // and this keyword and the rest are left without a value.
                 verification = true;
@@ -66,9 +69,13 @@ void queryKeywordRanks(QueryView& view)
             // A first page that holds neither results nor the engine's "no
             // results" notice is not the engine's answer; later pages without
             // results are the end of the list.
-            if (page.answer == EngineAnswer::Page && p == 1 && !isResultPage(page.text, tableMatcher))
-                page.answer = EngineAnswer::Failed;
-            if (page.answer == EngineAnswer::Failed) {
+            Text found;
+            if (answer == EngineAnswer::Page) {
+                found = siteRankEntries(page, site, tableMatcher, entryMatcher);
+                if (p == 1 && found.empty() && !isResultPage(page, tableMatcher))
+                    answer = EngineAnswer::Failed;
+            }
+            if (answer == EngineAnswer::Failed) {
                 // An unreadable page says nothing about the positions on it.
                 // Those found on earlier pages stand; without any, the
                 // keyword is marked and today's value is left alone. The
@@ -77,7 +84,6 @@ void queryKeywordRanks(QueryView& view)
                     failed = true;
                 continue;
             }
-            const Text found = siteRankEntries(page.text, site, tableMatcher, entryMatcher);
             if (!found.empty()) {
                 rank += found;
                 view.setCellText(r, KeywordColumn::Rank, toQString(rank));

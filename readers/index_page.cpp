@@ -13,6 +13,18 @@ constexpr char kRowPattern[] = "<tr .*?id=.index[\\s\\S]*?</tr>";
 constexpr char kCellPattern[] = "<span  ><em>(.*?)</em></span>";
 constexpr char kPicturePattern[] = "<img src=.(.*?). />";
 
+// The picture address once the row pattern has run: searchRow(n, pattern)
+// runs pattern over row n and gives the matcher that holds the result.
+template <typename SearchRow> Text pictureOf(const Text& keyword, int rows, SearchRow searchRow)
+{
+    for (int n = 1; n <= rows; ++n) {
+        if (searchRow(n, kCellPattern).subMatchText(1, 1) != keyword)
+            continue;
+        return "http://" + Text(kIndexHost) + searchRow(n, kPicturePattern).subMatchText(1, 1);
+    }
+    return {};
+}
+
 } // namespace
 
 Text indexServiceAddress()
@@ -25,21 +37,25 @@ Text indexRequestBody(const Text& keyword)
     return "kw=" + urlEncode(keyword, true, true);
 }
 
+Text indexPictureAddress(const PageForm& answerPage, const Text& keyword, PageMatcher& rowMatcher,
+                         PageMatcher& cellMatcher)
+{
+    rowMatcher.execute(kRowPattern, answerPage);
+    return pictureOf(keyword, rowMatcher.matchCount(), [&](int n, const char* pattern) -> const PageMatcher& {
+        cellMatcher.execute(pattern, answerPage, rowMatcher.matchRange(n));
+        return cellMatcher;
+    });
+}
+
 Text indexPictureAddress(const Text& answerPage, const Text& keyword)
 {
     PatternMatcher rowMatcher;
     PatternMatcher cellMatcher;
     rowMatcher.execute(kRowPattern, answerPage);
-    const int rows = rowMatcher.matchCount();
-    for (int n = 1; n <= rows; ++n) {
-        const Text row = rowMatcher.matchText(n);
-        cellMatcher.execute(kCellPattern, row);
-        if (cellMatcher.subMatchText(1, 1) != keyword)
-            continue;
-        rowMatcher.execute(kPicturePattern, row);
-        return "http://" + Text(kIndexHost) + rowMatcher.subMatchText(1, 1);
-    }
-    return {};
+    return pictureOf(keyword, rowMatcher.matchCount(), [&](int n, const char* pattern) -> const PatternMatcher& {
+        cellMatcher.execute(pattern, rowMatcher.matchText(n));
+        return cellMatcher;
+    });
 }
 
 } // namespace zv

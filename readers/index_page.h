@@ -6,12 +6,20 @@
 
 namespace zv {
 
+class PageForm;
+class PageMatcher;
+
 // The address the index service is asked at, and the POST body for keyword.
 Text indexServiceAddress();
 Text indexRequestBody(const Text& keyword);
 
 // The picture address the service's answer page gives for keyword: the row
-// whose keyword cell equals keyword exactly; empty when no row does.
+// whose keyword cell equals keyword exactly; empty when no row does. The page
+// is searched in place, each row as a range of its form; a lookup keeps the
+// form and the matchers from keyword to keyword.
+Text indexPictureAddress(const PageForm& answerPage, const Text& keyword, PageMatcher& rowMatcher,
+                         PageMatcher& cellMatcher);
+// The same over the page's GBK text, each row searched as a text of its own.
 Text indexPictureAddress(const Text& answerPage, const Text& keyword);
 
 } // namespace zv

@@ -17,25 +17,17 @@ constexpr char kResultBlockPattern[] = "<table.*?id=\"(.*?)\"[\\s\\S]*?</table>"
 // The displayed-address line of a result.
 constexpr char kAddressLinePattern[] = "<span class=.g.>.*?</span>";
 
-} // namespace
-
-Text rankSearchAddress(const Text& keyword, int page)
-{
-    return "http://" + Text(kSearchHost) + "/s?wd=" + urlEncode(keyword, true, true)
-        + "&pn=" + std::to_string((page - 1) * 100) + "&rn=100&ie=utf-8";
-}
-
-Text siteRankEntries(const Text& pageText, const Text& siteAddress, PatternMatcher& tableMatcher,
-                     PatternMatcher& entryMatcher)
+// The site's entries once the block pattern has run: searchLines(n) runs the
+// address-line pattern over block n.
+template <typename Matcher, typename SearchLines>
+Text entriesOf(const Text& siteAddress, const Matcher& tableMatcher, const Matcher& entryMatcher,
+               SearchLines searchLines)
 {
     Text entries;
-    if (siteAddress.empty())
-        return entries;
     const Text homePageMark = siteAddress + "/ ";
-    tableMatcher.execute(kResultBlockPattern, pageText);
     const int blocks = tableMatcher.matchCount();
     for (int n = 1; n <= blocks; ++n) {
-        entryMatcher.execute(kAddressLinePattern, tableMatcher.matchText(n));
+        searchLines(n);
         const int lines = entryMatcher.matchCount();
         for (int m = 1; m <= lines; ++m) {
             const Text line = entryMatcher.matchText(m);
@@ -49,6 +41,34 @@ Text siteRankEntries(const Text& pageText, const Text& siteAddress, PatternMatch
     return entries;
 }
 
+} // namespace
+
+Text rankSearchAddress(const Text& keyword, int page)
+{
+    return "http://" + Text(kSearchHost) + "/s?wd=" + urlEncode(keyword, true, true)
+        + "&pn=" + std::to_string((page - 1) * 100) + "&rn=100&ie=utf-8";
+}
+
+Text siteRankEntries(const PageForm& page, const Text& siteAddress, PageMatcher& tableMatcher,
+                     PageMatcher& entryMatcher)
+{
+    if (siteAddress.empty())
+        return {};
+    tableMatcher.execute(kResultBlockPattern, page);
+    return entriesOf(siteAddress, tableMatcher, entryMatcher,
+                     [&](int n) { entryMatcher.execute(kAddressLinePattern, page, tableMatcher.matchRange(n)); });
+}
+
+Text siteRankEntries(const Text& pageText, const Text& siteAddress, PatternMatcher& tableMatcher,
+                     PatternMatcher& entryMatcher)
+{
+    if (siteAddress.empty())
+        return {};
+    tableMatcher.execute(kResultBlockPattern, pageText);
+    return entriesOf(siteAddress, tableMatcher, entryMatcher,
+                     [&](int n) { entryMatcher.execute(kAddressLinePattern, tableMatcher.matchText(n)); });
+}
+
 Text siteRankEntries(const Text& pageText, const Text& siteAddress)
 {
     PatternMatcher tableMatcher;
@@ -60,6 +80,12 @@ bool isResultPage(const Text& pageText, PatternMatcher& matcher)
 {
     matcher.execute(kResultBlockPattern, pageText);
     return matcher.matchCount() > 0 || isNoResultsNotice(pageText);
+}
+
+bool isResultPage(const PageForm& page, PageMatcher& matcher)
+{
+    matcher.execute(kResultBlockPattern, page);
+    return matcher.matchCount() > 0 || isNoResultsNotice(page.text());
 }
 
 Text notRankedText(int rangeIndex)

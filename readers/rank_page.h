@@ -7,13 +7,20 @@
 
 namespace zv {
 
+class PageForm;
+class PageMatcher;
 class PatternMatcher;
 
 // Address of result page `page` (from 1) for keyword (GBK).
 Text rankSearchAddress(const Text& keyword, int page);
 
-// The entries of one result page (GBK text) that belong to the site: per
-// result block at most one "position. " (home page) or "position " (other page).
+// The entries of one result page that belong to the site: per result block at
+// most one "position. " (home page) or "position " (other page). The page is
+// read once into a page form and searched in place; a search keeps the form
+// and the matchers from page to page.
+Text siteRankEntries(const PageForm& page, const Text& siteAddress, PageMatcher& tableMatcher,
+                     PageMatcher& entryMatcher);
+// The same over a page's GBK text, each block searched as a text of its own.
 Text siteRankEntries(const Text& pageText, const Text& siteAddress, PatternMatcher& tableMatcher,
                      PatternMatcher& entryMatcher);
 Text siteRankEntries(const Text& pageText, const Text& siteAddress);
@@ -22,6 +29,7 @@ Text siteRankEntries(const Text& pageText, const Text& siteAddress);
 // result block, or the engine's notice that nothing matched. A first page
 // that is neither is no answer at all (a broken or foreign page).
 bool isResultPage(const Text& pageText, PatternMatcher& matcher);
+bool isResultPage(const PageForm& page, PageMatcher& matcher);
 
 // Shown when no result of the site was found in (rangeIndex + 1) pages.
 Text notRankedText(int rangeIndex);

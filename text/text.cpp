@@ -50,6 +50,19 @@ std::size_t findBytePos(std::string_view hay, std::string_view needle, std::size
 {
     if (needle.empty())
         return std::string_view::npos;
+    if (!ignoreAsciiCase) {
+        // Candidates from a plain byte search; the first one where a character
+        // starts and whole characters match is the answer.
+        std::size_t boundary = 0;
+        for (std::size_t candidate = hay.find(needle, from); candidate != std::string_view::npos;
+             candidate = hay.find(needle, candidate + 1)) {
+            while (boundary < candidate)
+                boundary += charLength(hay, boundary);
+            if (boundary == candidate && matchesAt(hay, candidate, needle, false))
+                return candidate;
+        }
+        return std::string_view::npos;
+    }
     for (std::size_t pos = 0; pos < hay.size(); pos += charLength(hay, pos)) {
         if (pos >= from && matchesAt(hay, pos, needle, ignoreAsciiCase))
             return pos;

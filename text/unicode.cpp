@@ -7,6 +7,7 @@
 #include <unicode/utf16.h>
 
 #include <memory>
+#include <vector>
 
 namespace zv {
 
@@ -252,6 +253,82 @@ std::u16string composeCombiningMarks(std::u16string_view utf16)
         start = end;
     }
     return out;
+}
+
+bool hasCompositionBoundaryBefore(char32_t c)
+{
+    if (c < 0x300)
+        return true;
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    return U_FAILURE(status) || nfc == nullptr || nfc->hasBoundaryBefore(static_cast<UChar32>(c));
+}
+
+namespace {
+
+bool isLeadByte(unsigned char byte)
+{
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+std::vector<CodePage936Char> makeCodePage936Table()
+{
+    std::vector<CodePage936Char> table(0x10000);
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    const Converter converter = openCodePage936();
+    for (std::uint32_t c = 0; c < 0x10000; ++c) {
+        CodePage936Char& entry = table[c];
+        if (nfc == nullptr || nfc->hasBoundaryBefore(static_cast<UChar32>(c)))
+            entry.flags |= CodePage936Char::BoundaryBefore;
+        if (U16_IS_SURROGATE(c)) {
+            entry.bytes = '?';
+            entry.length = 1;
+            continue;
+        }
+        if (!converter) {
+            entry.flags |= CodePage936Char::Irregular;
+            continue;
+        }
+        // One character at a time on one converter: the whole plane in one
+        // call is slower, as every unmappable character goes through the
+        // substitution callback with offsets.
+        const auto unit = static_cast<UChar>(c);
+        char bytes[8];
+        status = U_ZERO_ERROR;
+        const int32_t length = ucnv_fromUChars(converter.get(), bytes, sizeof bytes, &unit, 1, &status);
+        UChar back[4];
+        int32_t backLength = 0;
+        if (U_SUCCESS(status) && length > 0) {
+            status = U_ZERO_ERROR;
+            backLength = ucnv_toUChars(converter.get(), back, 4, bytes, length, &status);
+        }
+        const auto lead = static_cast<unsigned char>(bytes[0]);
+        const bool regularBytes = U_SUCCESS(status)
+            && (length == 0 || (length == 1 && !isLeadByte(lead)) || (length == 2 && isLeadByte(lead)));
+        const bool readsBack = length > 0 && backLength == 1 && back[0] == unit;
+        const bool questionMark = length == 1 && lead == '?' && backLength == 1 && back[0] == u'?';
+        if (!regularBytes || (length > 0 && !readsBack && !questionMark)) {
+            entry.flags |= CodePage936Char::Irregular;
+            continue;
+        }
+        entry.length = static_cast<std::uint8_t>(length);
+        if (length == 1)
+            entry.bytes = lead;
+        else if (length == 2)
+            entry.bytes = static_cast<std::uint16_t>((lead << 8) | static_cast<unsigned char>(bytes[1]));
+        if (readsBack)
+            entry.flags |= CodePage936Char::ReadsBack;
+    }
+    return table;
+}
+
+} // namespace
+
+const CodePage936Char* codePage936Table()
+{
+    static const std::vector<CodePage936Char> table = makeCodePage936Table();
+    return table.data();
 }
 
 } // namespace zv

@@ -36,4 +36,34 @@ std::string gbkToUtf8Mapped(std::string_view gbk, std::vector<std::uint32_t>& gb
 // compatibility ideographs and other singletons keep their own code points.
 std::u16string composeCombiningMarks(std::u16string_view utf16);
 
+// Whether the composition above never joins c to the character before it
+// (true for every character below U+0300).
+bool hasCompositionBoundaryBefore(char32_t c);
+
+// How utf16ToGbk writes one character of the Basic Multilingual Plane, and
+// what gbkToUtf16 reads back from that.
+struct CodePage936Char
+{
+    enum Flag : std::uint8_t {
+        // hasCompositionBoundaryBefore holds.
+        BoundaryBefore = 1,
+        // The bytes read back as the character itself; otherwise they are "?"
+        // (or there are none: the converter drops the character).
+        ReadsBack = 2,
+        // Neither of the above, or bytes that do not follow the rule below:
+        // convert this character through utf16ToGbk on its own.
+        Irregular = 4,
+    };
+
+    // Two bytes as lead << 8 | trail, the lead from 0x81 to 0xFE; or one byte
+    // outside that range.
+    std::uint16_t bytes = 0;
+    std::uint8_t length = 0; // 0, 1 or 2
+    std::uint8_t flags = 0;
+};
+
+// The 65,536 entries, one per BMP code point (surrogates read as "?"), made
+// once from ICU's converter and normaliser.
+const CodePage936Char* codePage936Table();
+
 } // namespace zv

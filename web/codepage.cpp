@@ -3,6 +3,9 @@
 #include "text/unicode.h"
 #include "web/event_hook.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace zv {
 
 namespace {
@@ -18,16 +21,417 @@ bool isSafeByte(unsigned char c)
     return (c >= 0x2C && c <= 0x39) || (c >= 0x41 && c <= 0x5A) || (c >= 0x61 && c <= 0x7A);
 }
 
+struct Decoded
+{
+    char32_t c;
+    std::uint32_t length;
+};
+
+bool inRange(const unsigned char* s, std::size_t i, std::size_t n, unsigned lowest, unsigned highest)
+{
+    return i < n && s[i] >= lowest && s[i] <= highest;
+}
+
+// One character of UTF-8 as ICU decodes it: a malformed sequence gives one
+// U+FFFD for its longest start that could still have begun a character, and
+// decoding goes on after it.
+Decoded decodeUtf8(const unsigned char* s, std::size_t i, std::size_t n)
+{
+    const unsigned lead = s[i];
+    if (lead < 0x80)
+        return {lead, 1};
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        if (!inRange(s, i + 1, n, 0x80, 0xBF))
+            return {0xFFFD, 1};
+        return {((lead & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu), 2};
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (!inRange(s, i + 1, n, lead == 0xE0 ? 0xA0 : 0x80, lead == 0xED ? 0x9F : 0xBF))
+            return {0xFFFD, 1};
+        if (!inRange(s, i + 2, n, 0x80, 0xBF))
+            return {0xFFFD, 2};
+        return {((lead & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu), 3};
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (!inRange(s, i + 1, n, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF))
+            return {0xFFFD, 1};
+        if (!inRange(s, i + 2, n, 0x80, 0xBF))
+            return {0xFFFD, 2};
+        if (!inRange(s, i + 3, n, 0x80, 0xBF))
+            return {0xFFFD, 3};
+        return {((lead & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) | (s[i + 3] & 0x3Fu),
+                4};
+    }
+    return {0xFFFD, 1};
+}
+
+std::size_t encodeUtf8(char32_t c, char* out)
+{
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (c >> 12));
+        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (c >> 18));
+    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (c & 0x3F));
+    return 4;
+}
+
+std::size_t utf8CharLength(unsigned char lead)
+{
+    if (lead >= 0xF0)
+        return 4;
+    if (lead >= 0xE0)
+        return 3;
+    if (lead >= 0xC0)
+        return 2;
+    return 1;
+}
+
+// The length of a character of text this file writes: two bytes from a lead
+// byte 0x81..0xFE on, else one (0x80 and 0xFF stand alone in this code page).
+std::size_t textCharLength(unsigned char lead)
+{
+    return lead >= 0x81 && lead <= 0xFE ? 2 : 1;
+}
+
+// The end of the run of ASCII bytes that starts at i.
+std::size_t asciiRunEnd(const unsigned char* s, std::size_t i, std::size_t n)
+{
+    while (i + 8 <= n) {
+        std::uint64_t word;
+        std::memcpy(&word, s + i, 8);
+        if (word & 0x8080808080808080u)
+            break;
+        i += 8;
+    }
+    while (i < n && s[i] < 0x80)
+        ++i;
+    return i;
+}
+
+void appendUtf16(std::u16string& out, char32_t c)
+{
+    if (c < 0x10000) {
+        out.push_back(static_cast<char16_t>(c));
+    } else {
+        out.push_back(static_cast<char16_t>(0xD7C0 + (c >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 | (c & 0x3FF)));
+    }
+}
+
 } // namespace
+
+// Reads a UTF-8 body into code page text (and, withForm, into the UTF-8 form
+// of that text with its checkpoints) in one pass: runs of ASCII are copied,
+// other characters go through the table of code page 936, and only a base
+// character with combining marks after it goes through composition. The
+// result is that of UTF-8 to UTF-16, the cut at the first NUL,
+// composeCombiningMarks and utf16ToGbk (and gbkToUtf16 for the form).
+template <bool withForm> class PageReader
+{
+public:
+    // Writes into text and (withForm) form and checkpoints, replacing what
+    // they held but keeping their room.
+    PageReader(std::string_view utf8, Text& text, std::string& form, std::vector<PageForm::Checkpoint>& checkpoints)
+        : m_in(reinterpret_cast<const unsigned char*>(utf8.data()))
+        , m_size(upToNul(utf8).size())
+        , m_table(codePage936Table())
+        , m_text(text)
+        , m_form(form)
+        , m_checkpoints(checkpoints)
+    {
+        // Outside composition no character gives more bytes than it takes;
+        // the slack lets a character be written in whole words.
+        m_text.resize(m_size + kSlack);
+        if constexpr (withForm) {
+            m_form.resize(m_size + kSlack);
+            m_checkpoints.clear();
+            m_checkpoints.reserve((m_size >> PageForm::kCheckpointShift) + 1);
+        }
+    }
+
+    // The text alone, for utf8ToGbk.
+    static Text textOf(std::string_view utf8)
+    {
+        Text text;
+        std::string unusedForm;
+        std::vector<PageForm::Checkpoint> unusedCheckpoints;
+        PageReader(utf8, text, unusedForm, unusedCheckpoints).read();
+        return text;
+    }
+
+    void read()
+    {
+        std::size_t i = 0;
+        while (i < m_size) {
+            const unsigned lead = m_in[i];
+            if (lead < 0x80) {
+                i = copyAscii(i);
+                continue;
+            }
+            // Most characters of a Chinese page: three bytes, with a lead
+            // byte whose second byte may be any continuation byte.
+            Decoded d;
+            if (lead >= 0xE1 && lead != 0xED && lead <= 0xEF && i + 2 < m_size && (m_in[i + 1] & 0xC0) == 0x80
+                && (m_in[i + 2] & 0xC0) == 0x80)
+                d = {((lead & 0x0Fu) << 12) | ((m_in[i + 1] & 0x3Fu) << 6) | (m_in[i + 2] & 0x3Fu), 3};
+            else
+                d = decodeUtf8(m_in, i, m_size);
+            if (d.c < 0x10000) {
+                const CodePage936Char entry = m_table[d.c];
+                if (!(entry.flags & CodePage936Char::BoundaryBefore)) {
+                    i = compose(i);
+                    continue;
+                }
+                // A malformed sequence's bytes are not those of U+FFFD.
+                if ((entry.flags & CodePage936Char::Irregular) || d.c == 0xFFFD)
+                    writeCharacter(d.c, i);
+                else
+                    writeTableCharacter(entry, i, d.length);
+            } else {
+                if (!hasCompositionBoundaryBefore(d.c)) {
+                    i = compose(i);
+                    continue;
+                }
+                writeCharacter(d.c, i);
+            }
+            i += d.length;
+        }
+        m_text.resize(m_textSize);
+        if constexpr (withForm)
+            m_form.resize(m_formSize);
+    }
+
+private:
+    // Where the last character written started in the input and the outputs,
+    // so that it can be taken back when a combining mark follows it.
+    struct Start
+    {
+        std::size_t input = 0;
+        std::size_t text = 0;
+        std::size_t form = 0;
+    };
+
+    void startCharacter(std::size_t input)
+    {
+        m_last = {input, m_textSize, m_formSize};
+        m_haveLast = true;
+        if constexpr (withForm) {
+            while (m_checkpoints.size() <= (m_formSize >> PageForm::kCheckpointShift))
+                m_checkpoints.push_back(
+                    {static_cast<std::uint32_t>(m_formSize), static_cast<std::uint32_t>(m_textSize)});
+        }
+    }
+
+    std::size_t copyAscii(std::size_t i)
+    {
+        const std::size_t end = asciiRunEnd(m_in, i, m_size);
+        const std::size_t length = end - i;
+        if constexpr (withForm) {
+            const std::size_t last = (m_formSize + length - 1) >> PageForm::kCheckpointShift;
+            while (m_checkpoints.size() <= last) {
+                const std::size_t at = std::max(m_formSize, m_checkpoints.size() << PageForm::kCheckpointShift);
+                m_checkpoints.push_back(
+                    {static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(m_textSize + (at - m_formSize))});
+            }
+            std::memcpy(m_form.data() + m_formSize, m_in + i, length);
+        }
+        std::memcpy(m_text.data() + m_textSize, m_in + i, length);
+        m_last = {end - 1, m_textSize + length - 1, m_formSize + length - 1};
+        m_haveLast = true;
+        m_textSize += length;
+        m_formSize += length;
+        return end;
+    }
+
+    // A character of two or three bytes whose entry is regular. Bytes past
+    // what it gives land in the slack and are overwritten by what follows.
+    void writeTableCharacter(CodePage936Char entry, std::size_t input, std::size_t inputLength)
+    {
+        startCharacter(input);
+        char* text = m_text.data() + m_textSize;
+        if (entry.length == 2) {
+            text[0] = static_cast<char>(entry.bytes >> 8);
+            text[1] = static_cast<char>(entry.bytes & 0xFF);
+        } else {
+            text[0] = static_cast<char>(entry.bytes);
+        }
+        m_textSize += entry.length;
+        if constexpr (withForm) {
+            char* form = m_form.data() + m_formSize;
+            if (entry.flags & CodePage936Char::ReadsBack) {
+                const unsigned char* from = m_in + input;
+                form[0] = static_cast<char>(from[0]);
+                form[1] = static_cast<char>(from[1]);
+                if (inputLength == 3)
+                    form[2] = static_cast<char>(from[2]);
+                m_formSize += inputLength;
+            } else {
+                form[0] = '?';
+                m_formSize += entry.length != 0;
+            }
+        }
+    }
+
+    void makeRoom(std::size_t textBytes, std::size_t formBytes)
+    {
+        if (m_textSize + textBytes + kSlack > m_text.size())
+            m_text.resize(std::max(m_text.size() * 2, m_textSize + textBytes + kSlack));
+        if constexpr (withForm) {
+            if (m_formSize + formBytes + kSlack > m_form.size())
+                m_form.resize(std::max(m_form.size() * 2, m_formSize + formBytes + kSlack));
+        }
+    }
+
+    // Any character, through the table or, for the few it does not cover,
+    // through the converter itself.
+    void writeCharacter(char32_t c, std::size_t input)
+    {
+        if (c < 0x10000 && !(m_table[c].flags & CodePage936Char::Irregular)) {
+            const CodePage936Char entry = m_table[c];
+            makeRoom(2, 3);
+            startCharacter(input);
+            char* text = m_text.data() + m_textSize;
+            if (entry.length == 2) {
+                text[0] = static_cast<char>(entry.bytes >> 8);
+                text[1] = static_cast<char>(entry.bytes & 0xFF);
+            } else if (entry.length == 1) {
+                text[0] = static_cast<char>(entry.bytes);
+            }
+            m_textSize += entry.length;
+            if constexpr (withForm) {
+                if (entry.flags & CodePage936Char::ReadsBack)
+                    m_formSize += encodeUtf8(c, m_form.data() + m_formSize);
+                else if (entry.length != 0)
+                    m_form[m_formSize++] = '?';
+            }
+            return;
+        }
+        std::u16string units;
+        appendUtf16(units, c);
+        const Text bytes = utf16ToGbk(units);
+        std::string back;
+        if constexpr (withForm)
+            back = utf16ToUtf8(gbkToUtf16(bytes));
+        makeRoom(bytes.size(), back.size());
+        startCharacter(input);
+        std::memcpy(m_text.data() + m_textSize, bytes.data(), bytes.size());
+        m_textSize += bytes.size();
+        if constexpr (withForm) {
+            std::memcpy(m_form.data() + m_formSize, back.data(), back.size());
+            m_formSize += back.size();
+        }
+    }
+
+    bool hasBoundaryBefore(char32_t c) const
+    {
+        if (c < 0x10000)
+            return m_table[c].flags & CodePage936Char::BoundaryBefore;
+        return hasCompositionBoundaryBefore(c);
+    }
+
+    // The character at i joins the one before it: takes that one back and
+    // writes the whole run, from it to the next character that starts a
+    // run of its own, composed. Returns where that run ended.
+    std::size_t compose(std::size_t i)
+    {
+        std::size_t start = i;
+        if (m_haveLast) {
+            start = m_last.input;
+            m_textSize = m_last.text;
+            m_formSize = m_last.form;
+            if constexpr (withForm) {
+                while (!m_checkpoints.empty() && m_checkpoints.back().utf8 >= m_formSize)
+                    m_checkpoints.pop_back();
+            }
+        }
+        std::u16string run;
+        std::size_t end = start;
+        while (end < m_size) {
+            const Decoded d = decodeUtf8(m_in, end, m_size);
+            if (end != start && hasBoundaryBefore(d.c))
+                break;
+            appendUtf16(run, d.c);
+            end += d.length;
+        }
+        const std::u16string composed = composeCombiningMarks(run);
+        for (std::size_t k = 0; k < composed.size(); ++k) {
+            char32_t c = composed[k];
+            if (c >= 0xD800 && c <= 0xDBFF && k + 1 < composed.size() && composed[k + 1] >= 0xDC00
+                && composed[k + 1] <= 0xDFFF)
+                c = 0x10000 + ((c - 0xD800) << 10) + (composed[++k] - 0xDC00);
+            writeCharacter(c, start);
+        }
+        // The character at end starts a run of its own: nothing before it
+        // is ever taken back.
+        m_haveLast = false;
+        // Composition may have written more than it read; the rest of the
+        // input still needs room for at most its own size.
+        makeRoom(m_size - end, m_size - end);
+        return end;
+    }
+
+    static constexpr std::size_t kSlack = 4;
+
+    const unsigned char* const m_in;
+    const std::size_t m_size;
+    const CodePage936Char* const m_table;
+    Text& m_text;
+    std::size_t m_textSize = 0;
+    std::string& m_form;
+    std::size_t m_formSize = 0;
+    std::vector<PageForm::Checkpoint>& m_checkpoints;
+    Start m_last;
+    bool m_haveLast = false;
+};
 
 Text utf8ToGbk(const ByteBlock& utf8)
 {
-    std::u16string utf16 = utf8ToUtf16(utf8);
-    // Cutting before encoding spares the work on whatever follows a NUL.
-    const std::size_t nul = utf16.find(u'\0');
-    if (nul != std::u16string::npos)
-        utf16.resize(nul);
-    return utf16ToGbk(composeCombiningMarks(utf16));
+    return PageReader<false>::textOf(utf8);
+}
+
+PageForm::PageForm(const ByteBlock& utf8)
+{
+    read(utf8);
+}
+
+void PageForm::read(const ByteBlock& utf8)
+{
+    PageReader<true>(utf8, m_text, m_utf8, m_checkpoints).read();
+}
+
+std::size_t PageForm::textPosition(std::size_t utf8Position) const
+{
+    if (m_checkpoints.empty())
+        return 0;
+    const Checkpoint& from = m_checkpoints[std::min(utf8Position >> kCheckpointShift, m_checkpoints.size() - 1)];
+    std::size_t utf8 = from.utf8;
+    std::size_t text = from.text;
+    while (utf8 < utf8Position && utf8 < m_utf8.size() && text < m_text.size()) {
+        utf8 += utf8CharLength(static_cast<unsigned char>(m_utf8[utf8]));
+        text += textCharLength(static_cast<unsigned char>(m_text[text]));
+    }
+    return std::min(text, m_text.size());
+}
+
+Text PageForm::textOf(PageRange range) const
+{
+    const std::size_t from = textPosition(range.begin);
+    const std::size_t to = textPosition(range.end);
+    return to > from ? m_text.substr(from, to - from) : Text();
 }
 
 Text gbkToUtf8(const Text& gbk)

@@ -27,6 +27,10 @@ constexpr std::size_t headerLimit = 256 * 1024;
 // How long one wait for socket activity may last before pending window events
 // get their turn again.
 constexpr int pollMilliseconds = 50;
+// What one read from the socket may take: a result page of a few hundred
+// kilobytes arrives in a few reads instead of one per 16 KB (libcurl's
+// default), each of them with its own readiness check.
+constexpr long receiveBufferSize = 256 * 1024;
 // A server that keeps sending a byte now and then resets every per-wait
 // time-out; the whole exchange, redirections included, ends after this many
 // time-outs with what has arrived.
@@ -108,6 +112,64 @@ private:
     bool initialised_ = false;
     CURLSH* share_ = nullptr;
     std::array<std::mutex, CURL_LOCK_DATA_LAST> mutexes_;
+};
+
+// An easy handle and the multi handle that runs it, kept from one request to
+// the next: each request still has a connection of its own (opened for it and
+// closed after it), but the handles, their receive buffer and the multi
+// handle's wake-up pair are made once, not once per request.
+struct Transfer
+{
+    MultiHandle multi;
+    EasyHandle easy;
+};
+
+// The transfers of this thread that no request is using.
+std::vector<std::unique_ptr<Transfer>>& idleTransfers()
+{
+    thread_local std::vector<std::unique_ptr<Transfer>> idle;
+    return idle;
+}
+
+// A transfer for one request: an idle one of the thread, or a new one. A
+// request started by an event handler while another one waits gets a transfer
+// of its own. Given back when the request is done.
+class TransferLease
+{
+public:
+    TransferLease()
+    {
+        std::vector<std::unique_ptr<Transfer>>& idle = idleTransfers();
+        if (!idle.empty()) {
+            transfer_ = std::move(idle.back());
+            idle.pop_back();
+            return;
+        }
+        auto fresh = std::make_unique<Transfer>();
+        fresh->multi.reset(curl_multi_init());
+        fresh->easy.reset(curl_easy_init());
+        if (fresh->multi && fresh->easy)
+            transfer_ = std::move(fresh);
+    }
+
+    ~TransferLease()
+    {
+        if (!transfer_)
+            return;
+        try {
+            idleTransfers().push_back(std::move(transfer_));
+        } catch (...) {
+            // Without room to keep it, the transfer is simply released.
+        }
+    }
+
+    TransferLease(const TransferLease&) = delete;
+    TransferLease& operator=(const TransferLease&) = delete;
+
+    Transfer* get() const { return transfer_.get(); }
+
+private:
+    std::unique_ptr<Transfer> transfer_;
 };
 
 bool startsWithIgnoringCase(std::string_view s, std::string_view prefix)
@@ -332,7 +394,7 @@ int onProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off
     return 0;
 }
 
-// One request and its response on a fresh handle. The multi interface lets
+// One request and its response on a new connection. The multi interface lets
 // the loop below hand control to pending window events before every wait for
 // data, and enforce the receive and send time-outs per wait.
 HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point deadline)
@@ -340,11 +402,14 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
     HopResult result;
     result.url = hop.url;
     CurlRuntime& runtime = CurlRuntime::instance();
-    EasyHandle easy(curl_easy_init());
-    MultiHandle multi(curl_multi_init());
-    if (!easy || !multi)
+    const TransferLease lease;
+    if (!lease.get())
         return result;
-    CURL* h = easy.get();
+    CURLM* multi = lease.get()->multi.get();
+    CURL* h = lease.get()->easy.get();
+    // Nothing of the previous request's options is left; the cookies come
+    // from the shared store.
+    curl_easy_reset(h);
     const auto timeout = httpTimeout();
 
     HeaderList headers;
@@ -366,6 +431,9 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_USERAGENT, httpAgentText);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(h, CURLOPT_BUFFERSIZE, receiveBufferSize);
     // An explicit proxy (even an empty one) keeps libcurl from reading the
     // environment's proxy variables.
     curl_easy_setopt(h, CURLOPT_PROXY, proxy.c_str());
@@ -396,7 +464,7 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
         curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     }
 
-    if (curl_multi_add_handle(multi.get(), h) != CURLM_OK)
+    if (curl_multi_add_handle(multi, h) != CURLM_OK)
         return result;
     const Clock::time_point started = Clock::now();
     bool timedOut = false;
@@ -409,7 +477,7 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
             break;
         }
         int running = 0;
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK || running == 0)
+        if (curl_multi_perform(multi, &running) != CURLM_OK || running == 0)
             break;
         const Clock::time_point now = Clock::now();
         // libcurl bounds the connect itself; this only catches a resolver
@@ -420,11 +488,11 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
             timedOut = true;
             break;
         }
-        curl_multi_poll(multi.get(), nullptr, 0, pollMilliseconds, nullptr);
+        curl_multi_poll(multi, nullptr, 0, pollMilliseconds, nullptr);
     }
     result.code = timedOut ? CURLE_OPERATION_TIMEDOUT : CURLE_FAILED_INIT;
     int pending = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi.get(), &pending)) {
+    while (CURLMsg* message = curl_multi_info_read(multi, &pending)) {
         if (message->msg == CURLMSG_DONE && message->easy_handle == h)
             result.code = message->data.result;
     }
@@ -434,7 +502,7 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
     char* location = nullptr;
     if (curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location)
         result.redirectUrl = location;
-    curl_multi_remove_handle(multi.get(), h);
+    curl_multi_remove_handle(multi, h);
     return result;
 }
 

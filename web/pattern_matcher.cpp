@@ -65,15 +65,107 @@ std::size_t utf8CharLength(unsigned char lead)
     return 1;
 }
 
+// \uXXXX escapes, unset back-references matching nothing and "$" only at the
+// very end in single-line mode, as the program's patterns expect. "\C" (one
+// byte of a character) is refused: it would leave the search in the middle of
+// a character.
+std::uint32_t compileOptions(bool caseSensitive, bool singleLine)
+{
+    std::uint32_t options
+        = PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_BACKSLASH_C;
+    if (!caseSensitive)
+        options |= PCRE2_CASELESS;
+    if (!singleLine)
+        options |= PCRE2_MULTILINE;
+    return options;
+}
+
 } // namespace
 
-struct PatternMatcher::Engine
+struct CompiledPattern
 {
     Text pattern;
     std::uint32_t options = 0;
     CodePtr code; // null when the pattern did not compile
     std::uint32_t groupCount = 0;
 };
+
+namespace {
+
+// The same pattern run again (one entry pattern over every result block)
+// keeps its compiled form.
+std::shared_ptr<const CompiledPattern> compilePattern(const std::shared_ptr<const CompiledPattern>& previous,
+                                                      const Text& pattern, std::uint32_t options)
+{
+    if (previous && previous->code && previous->pattern == pattern && previous->options == options)
+        return previous;
+    auto fresh = std::make_shared<CompiledPattern>();
+    fresh->pattern = pattern;
+    fresh->options = options;
+    CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
+    if (!compileContext)
+        return fresh;
+    pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_LF);
+    const std::string patternUtf8 = gbkToUtf8String(pattern);
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    fresh->code.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(patternUtf8.data()), patternUtf8.size(), options,
+                                    &errorCode, &errorOffset, compileContext.get()));
+    if (!fresh->code)
+        return fresh;
+    pcre2_jit_compile(fresh->code.get(), PCRE2_JIT_COMPLETE); // the interpreter runs when JIT is unavailable
+    pcre2_pattern_info(fresh->code.get(), PCRE2_INFO_CAPTURECOUNT, &fresh->groupCount);
+    return fresh;
+}
+
+// Every match of a compiled pattern over subject[0, length), left to right.
+// For each match, record(set, from, to) is called once for the whole match and
+// once per group, with byte positions in the subject; set is false for a group
+// that took no part.
+template <typename Record>
+void findMatches(const CompiledPattern& engine, const char* subject, std::size_t length, Record record)
+{
+    MatchContextPtr matchContext(pcre2_match_context_create(nullptr));
+    MatchDataPtr matchData(pcre2_match_data_create_from_pattern(engine.code.get(), nullptr));
+    if (!matchContext || !matchData)
+        return;
+    pcre2_set_match_limit(matchContext.get(), PatternMatcher::workLimit);
+    pcre2_set_depth_limit(matchContext.get(), depthLimit);
+    pcre2_set_heap_limit(matchContext.get(), heapLimitKiB);
+    if (pcre2_jit_stack* stack = sharedJitStack())
+        pcre2_jit_stack_assign(matchContext.get(), nullptr, stack);
+
+    const auto* subjectData = reinterpret_cast<PCRE2_SPTR>(subject);
+    const std::uint32_t slots = engine.groupCount + 1;
+    std::size_t start = 0;
+    while (start <= length) {
+        const int rc = pcre2_match(engine.code.get(), subjectData, length, start, PCRE2_NO_UTF_CHECK, matchData.get(),
+                                   matchContext.get());
+        // No further match, or a limit reached: the list ends here either way.
+        if (rc <= 0)
+            break;
+        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
+        for (std::uint32_t group = 0; group < slots; ++group) {
+            const PCRE2_SIZE from = ovector[2 * group];
+            const PCRE2_SIZE to = ovector[2 * group + 1];
+            const bool set
+                = group < static_cast<std::uint32_t>(rc) && from != PCRE2_UNSET && from <= to && to <= length;
+            record(set, from, to);
+        }
+        const std::size_t matchStart = ovector[0];
+        const std::size_t matchEnd = ovector[1];
+        if (matchEnd > matchStart) {
+            start = matchEnd;
+        } else {
+            // An empty match: the next search starts one character further on.
+            if (matchEnd >= length)
+                break;
+            start = matchEnd + utf8CharLength(static_cast<unsigned char>(subject[matchEnd]));
+        }
+    }
+}
+
+} // namespace
 
 // Each match holds 2 * (groupCount + 1) byte positions into the subject: the
 // whole match first, then each group (unsetPosition for a group that took no
@@ -104,99 +196,25 @@ PatternMatcher PatternMatcher::copy() const
 
 bool PatternMatcher::execute(const Text& pattern, const Text& subject, bool caseSensitive, bool singleLine)
 {
-    // \uXXXX escapes, unset back-references matching nothing and "$" only at
-    // the very end in single-line mode, as the program's patterns expect. "\C"
-    // (one byte of a character) is refused: it would leave the search in the
-    // middle of a character.
-    std::uint32_t options
-        = PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_BACKSLASH_C;
-    if (!caseSensitive)
-        options |= PCRE2_CASELESS;
-    if (!singleLine)
-        options |= PCRE2_MULTILINE;
-
-    // The same pattern run again (one entry pattern over every result block)
-    // keeps its compiled form.
-    std::shared_ptr<const Engine> engine;
-    if (m_engine && m_engine->code && m_engine->pattern == pattern && m_engine->options == options)
-        engine = m_engine;
+    std::shared_ptr<const CompiledPattern> engine
+        = compilePattern(m_engine, pattern, compileOptions(caseSensitive, singleLine));
     m_engine.reset();
     m_matches.reset();
     m_subjectText = subject;
-
-    if (!engine) {
-        auto fresh = std::make_shared<Engine>();
-        fresh->pattern = pattern;
-        fresh->options = options;
-        CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
-        if (!compileContext) {
-            m_engine = std::move(fresh);
-            return true;
-        }
-        pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_LF);
-        const std::string patternUtf8 = gbkToUtf8String(pattern);
-        int errorCode = 0;
-        PCRE2_SIZE errorOffset = 0;
-        fresh->code.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(patternUtf8.data()), patternUtf8.size(), options,
-                                        &errorCode, &errorOffset, compileContext.get()));
-        if (!fresh->code) {
-            m_engine = std::move(fresh);
-            return true;
-        }
-        pcre2_jit_compile(fresh->code.get(), PCRE2_JIT_COMPLETE); // the interpreter runs when JIT is unavailable
-        pcre2_pattern_info(fresh->code.get(), PCRE2_INFO_CAPTURECOUNT, &fresh->groupCount);
-        engine = std::move(fresh);
+    if (!engine->code) {
+        m_engine = std::move(engine);
+        return true;
     }
 
     auto matches = std::make_shared<Matches>();
     matches->groupCount = engine->groupCount;
-
-    MatchContextPtr matchContext(pcre2_match_context_create(nullptr));
-    MatchDataPtr matchData(pcre2_match_data_create_from_pattern(engine->code.get(), nullptr));
-    if (!matchContext || !matchData) {
-        m_engine = std::move(engine);
-        m_matches = std::move(matches);
-        return true;
-    }
-    pcre2_set_match_limit(matchContext.get(), workLimit);
-    pcre2_set_depth_limit(matchContext.get(), depthLimit);
-    pcre2_set_heap_limit(matchContext.get(), heapLimitKiB);
-    if (pcre2_jit_stack* stack = sharedJitStack())
-        pcre2_jit_stack_assign(matchContext.get(), nullptr, stack);
-
+    // The subject as UTF-8 for the engine, and back to subject positions.
     std::vector<std::uint32_t> positions;
     const std::string subjectUtf8 = gbkToUtf8Mapped(subject, positions);
-    const auto* subjectData = reinterpret_cast<PCRE2_SPTR>(subjectUtf8.data());
-    const std::size_t length = subjectUtf8.size();
-    const std::uint32_t slots = engine->groupCount + 1;
-
-    std::size_t start = 0;
-    while (start <= length) {
-        const int rc = pcre2_match(engine->code.get(), subjectData, length, start, PCRE2_NO_UTF_CHECK, matchData.get(),
-                                   matchContext.get());
-        // No further match, or a limit reached: the list ends here either way.
-        if (rc <= 0)
-            break;
-        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
-        for (std::uint32_t group = 0; group < slots; ++group) {
-            const PCRE2_SIZE from = ovector[2 * group];
-            const PCRE2_SIZE to = ovector[2 * group + 1];
-            const bool set
-                = group < static_cast<std::uint32_t>(rc) && from != PCRE2_UNSET && from <= to && to <= length;
-            matches->spans.push_back(set ? positions[from] : unsetPosition);
-            matches->spans.push_back(set ? positions[to] : unsetPosition);
-        }
-        const std::size_t matchStart = ovector[0];
-        const std::size_t matchEnd = ovector[1];
-        if (matchEnd > matchStart) {
-            start = matchEnd;
-        } else {
-            // An empty match: the next search starts one character further on.
-            if (matchEnd >= length)
-                break;
-            start = matchEnd + utf8CharLength(static_cast<unsigned char>(subjectUtf8[matchEnd]));
-        }
-    }
+    findMatches(*engine, subjectUtf8.data(), subjectUtf8.size(), [&](bool set, std::size_t from, std::size_t to) {
+        matches->spans.push_back(set ? positions[from] : unsetPosition);
+        matches->spans.push_back(set ? positions[to] : unsetPosition);
+    });
 
     m_engine = std::move(engine);
     m_matches = std::move(matches);
@@ -215,10 +233,15 @@ int PatternMatcher::matchCount() const
 
 Text PatternMatcher::matchText(int match) const
 {
-    return subMatchText(match, 0);
+    return spanText(match, 0);
 }
 
 Text PatternMatcher::subMatchText(int match, int group) const
+{
+    return group < 1 ? Text() : spanText(match, group);
+}
+
+Text PatternMatcher::spanText(int match, int group) const
 {
     if (!m_matches || match < 1 || match > m_matches->count() || group < 0
         || static_cast<std::uint32_t>(group) > m_matches->groupCount)
@@ -299,6 +322,67 @@ Text PatternMatcher::replaceAll(const Text& replacement) const
     }
     out.append(subject.substr(copied));
     return out;
+}
+
+bool PageMatcher::execute(const Text& pattern, const PageForm& page, bool caseSensitive, bool singleLine)
+{
+    return execute(pattern, page, page.whole(), caseSensitive, singleLine);
+}
+
+bool PageMatcher::execute(const Text& pattern, const PageForm& page, PageRange within, bool caseSensitive,
+                          bool singleLine)
+{
+    m_engine = compilePattern(m_engine, pattern, compileOptions(caseSensitive, singleLine));
+    m_page = &page;
+    m_spans.clear();
+    m_groupCount = m_engine->code ? m_engine->groupCount : 0;
+    if (!m_engine->code || within.begin > within.end || within.end > page.utf8().size())
+        return true;
+    const std::size_t base = within.begin;
+    findMatches(*m_engine, page.utf8().data() + base, within.size(), [&](bool set, std::size_t from, std::size_t to) {
+        m_spans.push_back(set ? static_cast<std::uint32_t>(base + from) : unsetPosition);
+        m_spans.push_back(set ? static_cast<std::uint32_t>(base + to) : unsetPosition);
+    });
+    return true;
+}
+
+int PageMatcher::matchCount() const
+{
+    return static_cast<int>(m_spans.size() / (2 * (m_groupCount + 1)));
+}
+
+PageRange PageMatcher::matchRange(int match) const
+{
+    if (match < 1 || match > matchCount())
+        return {};
+    const std::uint32_t* span = m_spans.data() + 2 * (static_cast<std::size_t>(match - 1) * (m_groupCount + 1));
+    return {span[0], span[1]};
+}
+
+Text PageMatcher::matchText(int match) const
+{
+    return spanText(match, 0);
+}
+
+Text PageMatcher::subMatchText(int match, int group) const
+{
+    return group < 1 ? Text() : spanText(match, static_cast<std::uint32_t>(group));
+}
+
+Text PageMatcher::spanText(int match, std::uint32_t group) const
+{
+    if (m_page == nullptr || match < 1 || match > matchCount() || group > m_groupCount)
+        return Text();
+    const std::uint32_t* span
+        = m_spans.data() + 2 * ((static_cast<std::size_t>(match - 1) * (m_groupCount + 1)) + group);
+    if (span[0] == unsetPosition)
+        return Text();
+    return m_page->textOf({span[0], span[1]});
+}
+
+int PageMatcher::subMatchCount() const
+{
+    return matchCount() == 0 ? 0 : static_cast<int>(m_groupCount);
 }
 
 } // namespace zv

@@ -11,11 +11,16 @@
 // character. An invalid pattern gives no matches and no message.
 
 #include "text/text.h"
+#include "web/codepage.h"
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace zv {
+
+// A pattern compiled for the engine, kept while the same pattern runs again.
+struct CompiledPattern;
 
 class PatternMatcher
 {
@@ -51,18 +56,52 @@ public:
 
     int matchCount() const;
     Text matchText(int match) const;
-    // A group that took no part in the match gives an empty text.
+    // Groups count from 1 (0 is no group: empty). A group that took no part in
+    // the match gives an empty text.
     Text subMatchText(int match, int group) const;
     // The number of capturing groups of the pattern; 0 when nothing matched.
     int subMatchCount() const;
 
 private:
-    struct Engine;
     struct Matches;
 
-    std::shared_ptr<const Engine> m_engine;
+    Text spanText(int match, int group) const;
+
+    std::shared_ptr<const CompiledPattern> m_engine;
     std::shared_ptr<const Matches> m_matches;
     Text m_subjectText;
+};
+
+// The same search over a page form, in place: over the whole page, or over a
+// range of it (one result block) as if that range were the whole subject.
+// Results, dialect and limits are PatternMatcher's over the page's code page
+// text; the matches are kept as ranges of the form, and a text is cut out of
+// the page only when asked for. The page must outlive the matches.
+class PageMatcher
+{
+public:
+    bool execute(const Text& pattern, const PageForm& page, bool caseSensitive = false, bool singleLine = false);
+    // A range beyond the page gives no matches.
+    bool execute(const Text& pattern, const PageForm& page, PageRange within, bool caseSensitive = false,
+                 bool singleLine = false);
+
+    int matchCount() const;
+    // The range of a match in the form; an empty range at 0 out of range.
+    PageRange matchRange(int match) const;
+    Text matchText(int match) const;
+    // Groups count from 1, as PatternMatcher's.
+    Text subMatchText(int match, int group) const;
+    int subMatchCount() const;
+
+private:
+    Text spanText(int match, std::uint32_t group) const;
+
+    std::shared_ptr<const CompiledPattern> m_engine;
+    const PageForm* m_page = nullptr;
+    std::uint32_t m_groupCount = 0;
+    // 2 * (groupCount + 1) form positions per match, as PatternMatcher keeps
+    // subject positions.
+    std::vector<std::uint32_t> m_spans;
 };
 
 } // namespace zv

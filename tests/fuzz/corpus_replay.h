@@ -18,9 +18,25 @@
 
 namespace zv::fuzz {
 
+// A compiler cache may have made __FILE__ relative to the build folder; the
+// test programs sit (and run) in folders below it, so the parents of their
+// own folder and of the working folder are tried.
 inline std::filesystem::path corpusFolder(std::string_view target)
 {
-    return std::filesystem::path(__FILE__).parent_path() / "corpus" / std::string(target);
+    const std::filesystem::path corpus = std::filesystem::path(__FILE__).parent_path() / "corpus";
+    if (!corpus.is_absolute()) {
+        std::error_code error;
+        for (std::filesystem::path start : {std::filesystem::read_symlink("/proc/self/exe", error).parent_path(),
+                                            std::filesystem::current_path(error)}) {
+            for (std::filesystem::path dir = start; !dir.empty(); dir = dir.parent_path()) {
+                if (std::filesystem::is_directory(dir / corpus, error))
+                    return dir / corpus / std::string(target);
+                if (dir == dir.parent_path())
+                    break;
+            }
+        }
+    }
+    return corpus / std::string(target);
 }
 
 // The number of files replayed.

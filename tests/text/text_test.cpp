@@ -55,6 +55,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, FindTextTest,
                                          FindCase {"pipeTrail", kTrailPipe + "|", "|", 1, false, 3},
                                          FindCase {"backslashTrail", kTrailBackslash + "x\\", "\\", 1, false, 4},
                                          FindCase {"letterTrail", kTrailUpperA + "A", "A", 1, false, 3},
+                                         // The bytes first occur across two characters, then whole.
+                                         FindCase {"straddlingThenWhole", kTrailLowerA + "bab", "ab", 1, false, 4},
+                                         FindCase {"straddlingOnly", kTrailLowerA + "b", "ab", 1, false, 0},
                                          FindCase {"caseFolded", "xABc", "abC", 1, true, 2},
                                          FindCase {"caseKept", "xABc", "abC", 1, false, 0},
                                          // Folding applies to ASCII characters, never to a trail byte.

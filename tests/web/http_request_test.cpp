@@ -458,6 +458,41 @@ TEST_F(HttpRequestTest, PendingEventsAreProcessedWhileWaiting)
     EXPECT_GE(calls, 3);
 }
 
+// An event handler that runs while a request waits may make a request of its
+// own; each has its own transfer and connection, and the waiting one goes on.
+TEST_F(HttpRequestTest, RequestFromAnEventHandlerWhileAnotherWaits)
+{
+    server.enqueue(Reply()
+                       .send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nou")
+                       .pause(std::chrono::milliseconds(150))
+                       .send("ter"));
+    server.enqueue(Reply::ok("inner"));
+    ByteBlock inner;
+    bool nested = false;
+    setProcessEventsHook([&] {
+        if (nested || server.requestCount() != 1)
+            return;
+        nested = true;
+        inner = httpRequest(server.url("/inner"));
+    });
+    EXPECT_EQ(httpRequest(server.url("/outer")), "outer");
+    EXPECT_EQ(inner, "inner");
+    EXPECT_EQ(server.connectionCount(), 2u);
+
+    // Both transfers serve later requests as before.
+    setProcessEventsHook(nullptr);
+    server.enqueue(Reply::ok("after", "Set-Cookie: k=v\r\n"));
+    server.enqueue(Reply::ok("again"));
+    EXPECT_EQ(httpRequest(server.url("/after"), "POST", {}, {}, "a=1"), "after");
+    EXPECT_EQ(httpRequest(server.url("/again")), "again");
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[3].requestLine(), "GET /again HTTP/1.1");
+    EXPECT_FALSE(requests[3].hasHeader("Content-Length"));
+    EXPECT_EQ(requests[3].header("Cookie"), "k=v");
+    EXPECT_EQ(server.connectionCount(), 4u);
+}
+
 TEST_F(HttpRequestTest, AbortHookAbandonsAStalledRequestAtOnce)
 {
     // The server holds its answer back until released, for at most 10 s, far
