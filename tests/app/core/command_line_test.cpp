@@ -86,6 +86,12 @@ struct BadUsage
     const char* message; // a part of the one-line message
 };
 
+// Shown for a failing case instead of its bytes.
+void PrintTo(const BadUsage& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class CommandLineErrorTest : public ::testing::TestWithParam<BadUsage>
 {
 };

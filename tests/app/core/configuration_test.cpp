@@ -20,6 +20,12 @@ struct PauseCase
     std::optional<PauseRange> expected;
 };
 
+// Shown for a failing case instead of its bytes.
+void PrintTo(const PauseCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class PauseRangeTest : public ::testing::TestWithParam<PauseCase>
 {
 };
