@@ -177,9 +177,14 @@ without a window or a display.
   --index          also look up each keyword's index picture
   --again          search sites whose ranks are already recorded today again
   --pause MIN-MAX  seconds between requests to the search engine, chosen at
-                   random (default 2-6; MIN alone for a fixed pause; 0: none)
+                   random (default: pause= of the settings file, else 2-6;
+                   MIN alone for a fixed pause; 0: none)
   --json           one JSON object per keyword instead of a line of text
   --quiet          print only failures
+Each keyword's line holds, separated by tabs: the site, the keyword, today's
+rank as the window shows it, the value of the previous recorded day ("-" for
+none), and the change ("+3" three places up, "-2" two down, "new", "lost").
+Progress goes to standard error.
 Exit status: 0 all recorded, 1 some failures, 2 bad usage, no database or
 another check running.
 

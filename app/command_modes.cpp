@@ -1,14 +1,22 @@
 #include "app/command_modes.h"
 
 #include "app/check_lock.h"
+#include "app/check_report.h"
 #include "app/configuration.h"
+#include "app/daily_check.h"
+#include "app/engine_pause.h"
 #include "app/history_export.h"
 #include "app/registered_sites.h"
+#include "app/windowless_view.h"
 #include "store/store.h"
 #include "view/paths.h"
+#include "view/qt_text.h"
 
+#include <QFileDevice>
 #include <QFileInfo>
 #include <QIODevice>
+
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -91,7 +99,15 @@ int runExport(const CommandLine& commandLine, QIODevice& out, QIODevice& err)
     return kExitDone;
 }
 
-int runCheck(const CommandLine& commandLine, QIODevice& err)
+// Writes what the device holds back, so that each site's lines show as
+// soon as the site is done.
+void flush(QIODevice& device)
+{
+    if (auto* file = qobject_cast<QFileDevice*>(&device))
+        file->flush();
+}
+
+int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, bool errIsTerminal)
 {
     const QString configFile = configurationPath();
     const Configuration configuration = readConfiguration(configFile);
@@ -105,19 +121,56 @@ int runCheck(const CommandLine& commandLine, QIODevice& err)
         report(err, lockMessage);
         return kExitUsage;
     }
-    Store store;
+    WindowlessView view;
     StoreErrorsTo storeErrors(err);
-    if (!openDatabase(store, err))
+    if (!openDatabase(view.store(), err))
         return kExitUsage;
-    if (!resolveSites(store, commandLine.addresses, err))
+    std::optional<std::vector<Text>> tables = commandLine.addresses.isEmpty()
+        ? registeredSiteTables(view.store())
+        : resolveSites(view.store(), commandLine.addresses, err);
+    if (!tables) {
+        if (commandLine.addresses.isEmpty())
+            report(err, u"cannot read the list of sites"_s);
         return kExitUsage;
-    report(err, u"--check: the windowless check is not part of this build yet"_s);
-    return kExitUsage;
+    }
+
+    // The command line's pause, else the settings file's, else the default.
+    const PauseRange pauseRange = commandLine.pause.value_or(configuration.pause.value_or(kCheckPause));
+    EnginePause pause(pauseRange, [](std::chrono::milliseconds wait) { std::this_thread::sleep_for(wait); });
+    CheckProgress progress(err, errIsTerminal, commandLine.quiet, static_cast<int>(tables->size()));
+    view.onEngineRequest = [&pause] { pause.beforeRequest(); };
+    view.onProgress = [&progress](const SearchProgress& step) { progress.step(step); };
+
+    const CheckRequest request {commandLine.index, commandLine.again};
+    bool anyFailure = false;
+    int number = 0;
+    for (const Text& table : *tables) {
+        const QString address = toQString(siteAddress(table));
+        progress.startSite(++number, address);
+        const SiteOutcome outcome = checkSite(view, address, request);
+        progress.finishSite(outcome);
+        anyFailure = anyFailure || outcome.failed();
+        for (const KeywordOutcome& keyword : outcome.keywords) {
+            if (!commandLine.quiet || !keyword.value)
+                out.write(keywordLine(address, keyword, commandLine.json));
+        }
+        flush(out);
+        if (outcome.verificationStop)
+            report(err,
+                   u"%1: the search engine asked for its security check; the site's search stopped"_s.arg(address));
+        for (const QString& problem : outcome.problems)
+            report(err, address + u": "_s + problem);
+        if (outcome.failedIndexPictures > 0)
+            report(err, u"%1: %2 index pictures could not be fetched"_s.arg(address).arg(outcome.failedIndexPictures));
+        if (const int failed = outcome.failedKeywords(); failed > 0)
+            report(err, u"%1: %2 of %3 keywords failed"_s.arg(address).arg(failed).arg(outcome.keywords.size()));
+    }
+    return anyFailure ? kExitFailures : kExitDone;
 }
 
 } // namespace
 
-int runCommandLine(const CommandLine& commandLine, QIODevice& out, QIODevice& err)
+int runCommandLine(const CommandLine& commandLine, QIODevice& out, QIODevice& err, bool errIsTerminal)
 {
     if (!commandLine.error.isEmpty()) {
         report(err, commandLine.error + u" (see zeravudez --help)"_s);
@@ -133,7 +186,7 @@ int runCommandLine(const CommandLine& commandLine, QIODevice& out, QIODevice& er
     case CommandMode::Export:
         return runExport(commandLine, out, err);
     case CommandMode::Check:
-        return runCheck(commandLine, err);
+        return runCheck(commandLine, out, err, errIsTerminal);
     case CommandMode::Window:
         break;
     }

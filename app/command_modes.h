@@ -15,6 +15,7 @@ enum ExitStatus : int {
     kExitUsage = 2, // bad usage, a database that cannot be opened, a lock held
 };
 
-int runCommandLine(const CommandLine& commandLine, QIODevice& out, QIODevice& err);
+// errIsTerminal: err is a terminal, where --check shows a live progress line.
+int runCommandLine(const CommandLine& commandLine, QIODevice& out, QIODevice& err, bool errIsTerminal = false);
 
 } // namespace zv

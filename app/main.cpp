@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QFile>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv)
@@ -20,7 +22,7 @@ int main(int argc, char** argv)
         QFile out, err;
         out.open(stdout, QIODevice::WriteOnly);
         err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-        return zv::runCommandLine(zv::parseCommandLine(arguments), out, err);
+        return zv::runCommandLine(zv::parseCommandLine(arguments), out, err, isatty(STDERR_FILENO) == 1);
     }
 
     const QString configFile = zv::configurationPath();
@@ -35,6 +37,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     zv::MainWindow window;
+    window.setEnginePause(configuration.pause.value_or(zv::PauseRange {}));
     if (!configuration.problems.isEmpty())
         window.setStatus(zv::problemsLine(configuration, configFile));
     QObject::connect(&window, &zv::MainWindow::closed, &app, &QCoreApplication::quit);

@@ -36,6 +36,7 @@ void queryKeywordRanks(QueryView& view)
     if (view.isClosing())
         return; // no new search once the user has closed the window
     BusyScope busy(view);
+    ProgressScope progress(view);
     view.setStatus(u"搜索关键词排名中...."_s);
 
     PatternMatcher tableMatcher;
@@ -51,6 +52,8 @@ void queryKeywordRanks(QueryView& view)
         bool failed = false;
         for (int p = 1; p <= pages; ++p) {
             const Text keyword = toText(view.cellText(r, KeywordColumn::Keyword));
+            view.showProgress({r + 1, view.keywordRowCount(), p, pages});
+            view.beforeEngineRequest();
             const ByteBlock body = httpRequest(rankSearchAddress(keyword, p));
             if (view.isClosing()) {
                 // The user closed the window mid-search: record nothing half-done.

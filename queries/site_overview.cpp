@@ -76,6 +76,7 @@ bool querySiteOverview(QueryView& view)
     // The page of one figure as GBK text; false once the user has closed the
     // window, since a query cut short is not recorded.
     auto fetch = [&](OverviewFigure figure, Text& page) {
+        view.beforeEngineRequest();
         const ByteBlock body = httpRequest(overviewAddress(figure, site));
         anyPage = anyPage || !body.empty();
         page = utf8ToGbk(body);

@@ -3,11 +3,11 @@
 // temporary home.
 
 #include "app/check_lock.h"
+#include "program_run.h"
 #include "site_database.h"
 #include "tests/support/temp_dir.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 
 #include <cstdio>
 #include <filesystem>
@@ -19,12 +19,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-struct Outcome
-{
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using test::Outcome;
 
 class ProgramTest : public ::testing::Test
 {
@@ -46,25 +41,8 @@ protected:
 
     Outcome run(const QStringList& arguments)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            environment.remove(QString::fromLatin1(name));
         // Whatever a check might send goes to a closed loopback port.
-        environment.insert(u"ZERAVUDEZ_PROXY"_s, u"127.0.0.1:9"_s);
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(ZV_PROGRAM), arguments);
-        Outcome outcome;
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
-            ADD_FAILURE() << "the program did not end normally";
-            process.kill();
-            process.waitForFinished();
-            return outcome;
-        }
-        outcome.exitCode = process.exitCode();
-        outcome.out = process.readAllStandardOutput().toStdString();
-        outcome.err = process.readAllStandardError().toStdString();
-        return outcome;
+        return test::runProgram(arguments, test::programEnvironment(u"127.0.0.1:9"_s));
     }
 
     // Exit 2, nothing on standard output, one line on standard error that
