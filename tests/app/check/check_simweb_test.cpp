@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/site_registry.h"
+#include "queries/keyword_index.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/core/program_run.h"
 #include "tests/app/core/site_database.h"
@@ -38,12 +39,22 @@ std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
-// The needles that find a site's and its keywords' requests in a log.
+// The needles that find a site's and its keywords' requests in a log: the
+// engine's pages, the index service's answers and pictures.
 std::vector<std::string> needlesOf(const std::string& site, const std::vector<std::string>& keywordsUtf8)
 {
     std::vector<std::string> needles {site};
-    for (const std::string& keyword : keywordsUtf8)
-        needles.push_back("wd=" + urlEncode(utf8ToGbkString(keyword), true, true) + "&");
+    for (const std::string& keyword : keywordsUtf8) {
+        const Text encoded = urlEncode(utf8ToGbkString(keyword), true, true);
+        needles.push_back("wd=" + encoded + "&");
+        needles.push_back("kw=" + encoded + "\"");
+        std::string picture = "/baidu/pic/";
+        for (unsigned char c : keyword) {
+            picture += "0123456789ABCDEF"[c >> 4];
+            picture += "0123456789ABCDEF"[c & 15];
+        }
+        needles.push_back(picture + "-");
+    }
     return needles;
 }
 
@@ -174,6 +185,7 @@ TEST_F(CheckAgainstSimweb, RecordsTheRowsAndSendsTheRequestsOfSelectingTheSiteIn
         ASSERT_EQ(window.组合框_网站列表->count(), 1);
         window.组合框_网站列表->setCurrentIndex(0);
         onSiteSelected(window);
+        onIndexButtonClicked(window);
         for (int r = 0; r < window.keywordRowCount(); ++r)
             shownRanks.append(window.cellText(r, KeywordColumn::Rank).trimmed());
         qputenv("ZERAVUDEZ_PROXY", "127.0.0.1:9");
@@ -181,12 +193,13 @@ TEST_F(CheckAgainstSimweb, RecordsTheRowsAndSendsTheRequestsOfSelectingTheSiteIn
     const std::vector<std::string> windowRequests = m_log->since(windowMark, needles);
 
     const std::uintmax_t checkMark = m_log->mark();
-    const Outcome o = check(checkHome, {});
+    const Outcome o = check(checkHome, {u"--index"_s});
     const std::vector<std::string> checkRequests = m_log->since(checkMark, needles);
     EXPECT_EQ(o.exitCode, 0) << o.err;
 
-    // Six overview figures and one page per keyword, byte for byte alike.
-    EXPECT_EQ(windowRequests.size(), 6 + keywords.size());
+    // Six overview figures, one page per keyword, then per keyword the index
+    // service and its picture, byte for byte alike.
+    EXPECT_EQ(windowRequests.size(), 6 + 3 * keywords.size());
     EXPECT_EQ(checkRequests, windowRequests);
 
     const Rows ranks = tableRows(checkHome, "select * from " + table + " order by ID");
@@ -195,6 +208,9 @@ TEST_F(CheckAgainstSimweb, RecordsTheRowsAndSendsTheRequestsOfSelectingTheSiteIn
     const Rows overview = tableRows(checkHome, "select * from " + table + "_xx order by keydate");
     ASSERT_EQ(overview.size(), 1u);
     EXPECT_EQ(overview, tableRows(windowHome, "select * from " + table + "_xx order by keydate"));
+    const Rows pictures = tableRows(checkHome, "select * from web_baiduzhishu order by keywords");
+    ASSERT_EQ(pictures.size(), 3u);
+    EXPECT_EQ(pictures, tableRows(windowHome, "select * from web_baiduzhishu order by keywords"));
 
     // One line per keyword with the rank the window shows; nothing before.
     ASSERT_EQ(shownRanks.size(), 3);
