@@ -1,5 +1,6 @@
 #include "app/keyword_registry.h"
 
+#include "app/keyword_list.h"
 #include "app/main_window.h"
 #include "store/schema.h"
 #include "store/store.h"
@@ -75,29 +76,8 @@ void deleteKeyword(MainWindow& w)
 
 void loadKeywordList(MainWindow& w)
 {
-    w.clearKeywordRows();
-    const QString address = w.组合框_网站列表->currentText();
-    if (address.isEmpty())
-        return;
-    const Text table = siteTableName(toText(address));
-    Store& store = w.store();
-    // Only the column names are needed; no row has ID 0, so no day's row is
-    // read however long the history.
-    if (!store.openRecordset(selectRankTableSql(table) + " where ID=0", SqlText)) {
-        w.setStatus(u"关键词数据表打开失败！"_s);
-        return;
-    }
-    // Keyword columns follow ID and keydate, in the order they were added.
-    for (int position = 2;; ++position) {
-        const Text name = store.fieldName(position);
-        if (name.empty())
-            break;
-        const int row = w.addKeywordRow();
-        w.setCellText(row, KeywordColumn::Keyword, toQString(name));
-        w.setCellText(row, KeywordColumn::Number, QString::number(position - 1));
-        w.setCellText(row, KeywordColumn::Curve, u"双击查看"_s);
-    }
-    w.编辑框_网站地址->setText(address);
+    if (loadKeywordRows(w))
+        w.编辑框_网站地址->setText(w.currentSite());
 }
 
 } // namespace zv

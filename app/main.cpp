@@ -1,11 +1,34 @@
+#include "app/command_modes.h"
+#include "app/configuration.h"
 #include "app/main_window.h"
+#include "view/paths.h"
 
 #include <QApplication>
+#include <QFile>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv)
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // The command-line modes run without a window, so they need no display.
+    if (zv::wantsCommandLine(arguments)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(u"zeravudez"_s);
+        QFile out, err;
+        out.open(stdout, QIODevice::WriteOnly);
+        err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        return zv::runCommandLine(zv::parseCommandLine(arguments), out, err, isatty(STDERR_FILENO) == 1);
+    }
+
+    const QString configFile = zv::configurationPath();
+    const zv::Configuration configuration = zv::readConfiguration(configFile);
+    zv::applyConfiguredProxy(configuration);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"zeravudez"_s);
     QApplication::setDesktopFileName(u"zeravudez"_s);
@@ -14,6 +37,9 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     zv::MainWindow window;
+    window.setEnginePause(configuration.pause.value_or(zv::PauseRange {}));
+    if (!configuration.problems.isEmpty())
+        window.setStatus(zv::problemsLine(configuration, configFile));
     QObject::connect(&window, &zv::MainWindow::closed, &app, &QCoreApplication::quit);
     window.show();
     return QApplication::exec();

@@ -22,6 +22,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -569,6 +571,28 @@ void MainWindow::showOnFittingSurface(const Picture& surface)
     画板1->setBackgroundColor(Qt::white);
     画板1->clear();
     画板1->drawPicture(0, 0, toQImage(surface));
+}
+
+void MainWindow::setEnginePause(PauseRange range)
+{
+    m_enginePause.emplace(range, [this](std::chrono::milliseconds wait) {
+        const QDeadlineTimer deadline(wait);
+        QEventLoop loop;
+        QTimer tick;
+        tick.setInterval(50);
+        connect(&tick, &QTimer::timeout, &loop, [&] {
+            if (isClosing() || deadline.hasExpired())
+                loop.quit();
+        });
+        tick.start();
+        loop.exec();
+    });
+}
+
+void MainWindow::beforeEngineRequest()
+{
+    if (m_enginePause)
+        m_enginePause->beforeRequest();
 }
 
 void MainWindow::keywordSelectionChanged()

@@ -6,6 +6,7 @@
 // that same name. The queries and the chart windows reach it through the
 // query and chart views it implements.
 
+#include "app/engine_pause.h"
 #include "app/value_label.h"
 #include "store/store.h"
 #include "view/chart_view.h"
@@ -135,6 +136,11 @@ public:
 
     QWidget* chartParent() override { return this; }
 
+    // The pause between requests to the search engine; none until set. The
+    // window keeps handling events while it waits, and a close ends the wait.
+    void setEnginePause(PauseRange range);
+    void beforeEngineRequest() override;
+
     // True once start-up has opened the database.
     bool databaseOpen() const { return m_databaseOpen; }
 
@@ -178,6 +184,7 @@ private:
     ValueLabel* figureLabel(FigureBox box) const;
 
     Store m_store;
+    std::optional<EnginePause> m_enginePause;
     // The index image list of the keyword table; replaced, never merged, by
     // each lookup and load.
     std::optional<IndexPictureList> m_indexPictures;

@@ -62,6 +62,7 @@ void queryKeywordIndexes(QueryView& view)
         return;
     }
     view.setStatus(u"查询百度指数中......"_s);
+    ProgressScope progress(view);
     IndexPictureList* list = nullptr; // the new list joins the table with its first picture
 
     const int rows = view.keywordRowCount();
@@ -79,6 +80,7 @@ void queryKeywordIndexes(QueryView& view)
         view.clearFittingSurface();
 
         const Text keyword = toText(view.cellText(r, KeywordColumn::Keyword));
+        view.showProgress({r + 1, view.keywordRowCount(), 1, 1});
         page.read(httpRequest(indexServiceAddress(), "POST", {}, {}, indexRequestBody(keyword)));
         if (view.isClosing())
             return; // the user closed the window: store nothing half-done

@@ -35,6 +35,7 @@ void queryKeywordRanks(QueryView& view)
     if (view.isClosing())
         return; // no new search once the user has closed the window
     BusyScope busy(view);
+    ProgressScope progress(view);
     view.setStatus(u"搜索关键词排名中...."_s);
 
     // One page form and its matchers serve every page of the search.
@@ -53,6 +54,8 @@ void queryKeywordRanks(QueryView& view)
         bool failed = false;
         for (int p = 1; p <= pages; ++p) {
             const Text keyword = toText(view.cellText(r, KeywordColumn::Keyword));
+            view.showProgress({r + 1, view.keywordRowCount(), p, pages});
+            view.beforeEngineRequest();
             EngineAnswer answer = fetchEnginePage(rankSearchAddress(keyword, p), page);
             if (view.isClosing()) {
                 // The user closed the window mid-search: record nothing half-done.

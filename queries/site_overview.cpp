@@ -97,6 +97,7 @@ bool querySiteOverview(QueryView& view)
     auto fetch = [&](OverviewFigure figure) -> std::optional<Text> {
         if (verification)
             return std::nullopt;
+        view.beforeEngineRequest();
         EnginePage page = fetchEnginePage(overviewAddress(figure, site));
         verification = page.answer == EngineAnswer::Verification;
         if (page.answer != EngineAnswer::Page)

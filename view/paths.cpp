@@ -31,6 +31,11 @@ QString picturePath()
     return baseFolder("XDG_CACHE_HOME", u".cache"_s) + u"/zeravudez/100.bmp"_s;
 }
 
+QString configurationPath()
+{
+    return baseFolder("XDG_CONFIG_HOME", u".config"_s) + u"/zeravudez/zeravudez.conf"_s;
+}
+
 bool makeParentFolder(const QString& path)
 {
     return QDir().mkpath(QFileInfo(path).absolutePath());

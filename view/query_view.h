@@ -30,6 +30,16 @@ struct IndexPicture
 };
 using IndexPictureList = std::vector<IndexPicture>;
 
+// Where a rank search or an index lookup stands: keyword (from 1) of
+// keywords, and the page (from 1) of pages asked for within that keyword.
+struct SearchProgress
+{
+    int keyword = 0;
+    int keywords = 0;
+    int page = 0;
+    int pages = 0;
+};
+
 class QueryView
 {
 public:
@@ -77,6 +87,15 @@ public:
     // corner on white.
     virtual void clearFittingSurface() = 0;
     virtual void showOnFittingSurface(const Picture& surface) = 0;
+
+    // Hooks a front end may take up; by default they do nothing.
+    // Runs before each request to the search engine: the front end may wait
+    // here, so that the engine is not asked too often.
+    virtual void beforeEngineRequest() { }
+    // Runs before each request of a rank search or an index lookup.
+    virtual void showProgress(const SearchProgress& progress) { static_cast<void>(progress); }
+    // The search or lookup has ended, however it ended.
+    virtual void hideProgress() { }
 };
 
 // Holds the busy state for a sequence with many exits: entered on
@@ -88,6 +107,22 @@ public:
     ~BusyScope();
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    QueryView& m_view;
+};
+
+// Hides the progress when a search with many exits ends.
+class ProgressScope
+{
+public:
+    explicit ProgressScope(QueryView& view)
+        : m_view(view)
+    {
+    }
+    ~ProgressScope() { m_view.hideProgress(); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
 
 private:
     QueryView& m_view;

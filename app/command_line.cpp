@@ -1,0 +1,200 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace zv {
+
+namespace {
+
+enum class Owner { Any, Check, Export };
+
+struct OptionSpec
+{
+    QStringView name;
+    bool takesValue;
+    Owner owner;
+};
+
+constexpr std::array kOptions {
+    OptionSpec {u"--help", false, Owner::Any},        OptionSpec {u"-h", false, Owner::Any},
+    OptionSpec {u"--version", false, Owner::Any},     OptionSpec {u"--check", false, Owner::Any},
+    OptionSpec {u"--export", false, Owner::Any},      OptionSpec {u"--index", false, Owner::Check},
+    OptionSpec {u"--again", false, Owner::Check},     OptionSpec {u"--pause", true, Owner::Check},
+    OptionSpec {u"--json", false, Owner::Check},      OptionSpec {u"--quiet", false, Owner::Check},
+    OptionSpec {u"--from", true, Owner::Export},      OptionSpec {u"--to", true, Owner::Export},
+    OptionSpec {u"--overview", false, Owner::Export},
+};
+
+const OptionSpec* findOption(QStringView name)
+{
+    const auto it
+        = std::find_if(kOptions.begin(), kOptions.end(), [name](const OptionSpec& o) { return o.name == name; });
+    return it == kOptions.end() ? nullptr : &*it;
+}
+
+std::optional<QDate> parseDay(const QString& text)
+{
+    if (text.size() != 10)
+        return std::nullopt;
+    const QDate day = QDate::fromString(text, u"yyyy-MM-dd"_s);
+    if (!day.isValid())
+        return std::nullopt;
+    return day;
+}
+
+CommandLine usageError(QString message)
+{
+    CommandLine result;
+    result.error = std::move(message);
+    return result;
+}
+
+} // namespace
+
+bool wantsCommandLine(const QStringList& arguments)
+{
+    return std::any_of(arguments.begin(), arguments.end(),
+                       [](const QString& a) { return a.startsWith(u"--") || a == u"-h"; });
+}
+
+CommandLine parseCommandLine(const QStringList& arguments)
+{
+    CommandLine result;
+    bool help = false, version = false, check = false, exportMode = false;
+    const OptionSpec* checkOnly = nullptr;
+    const OptionSpec* exportOnly = nullptr;
+    bool optionsEnded = false;
+
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (!optionsEnded && argument == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !argument.startsWith(u'-') || argument == u"-") {
+            result.addresses.append(argument);
+            continue;
+        }
+        const qsizetype equals = argument.startsWith(u"--") ? argument.indexOf(u'=') : -1;
+        const QStringView name = equals < 0 ? QStringView(argument) : QStringView(argument).left(equals);
+        const OptionSpec* option = findOption(name);
+        if (!option)
+            return usageError(u"unknown option %1"_s.arg(name));
+        QString value;
+        if (option->takesValue) {
+            if (equals >= 0) {
+                value = argument.mid(equals + 1);
+            } else if (i + 1 < arguments.size()) {
+                value = arguments.at(++i);
+            } else {
+                return usageError(u"%1 needs a value"_s.arg(name));
+            }
+        } else if (equals >= 0) {
+            return usageError(u"%1 takes no value"_s.arg(name));
+        }
+        if (option->owner == Owner::Check && !checkOnly)
+            checkOnly = option;
+        if (option->owner == Owner::Export && !exportOnly)
+            exportOnly = option;
+
+        if (name == u"--help" || name == u"-h") {
+            help = true;
+        } else if (name == u"--version") {
+            version = true;
+        } else if (name == u"--check") {
+            check = true;
+        } else if (name == u"--export") {
+            exportMode = true;
+        } else if (name == u"--index") {
+            result.index = true;
+        } else if (name == u"--again") {
+            result.again = true;
+        } else if (name == u"--json") {
+            result.json = true;
+        } else if (name == u"--quiet") {
+            result.quiet = true;
+        } else if (name == u"--overview") {
+            result.overview = true;
+        } else if (name == u"--pause") {
+            result.pause = parsePauseRange(value);
+            if (!result.pause)
+                return usageError(u"--pause %1 is not MIN or MIN-MAX whole seconds from 0 to %2"_s.arg(value).arg(
+                    kLongestPauseSeconds));
+        } else {
+            const std::optional<QDate> day = parseDay(value);
+            if (!day)
+                return usageError(u"%1 %2 is not a date YYYY-MM-DD"_s.arg(name, value));
+            (name == u"--from" ? result.from : result.to) = *day;
+        }
+    }
+
+    if (help) {
+        result.mode = CommandMode::Help;
+        return result;
+    }
+    if (version) {
+        result.mode = CommandMode::Version;
+        return result;
+    }
+    if (check && exportMode)
+        return usageError(u"--check and --export cannot be combined"_s);
+    if (!check && !exportMode) {
+        if (arguments.isEmpty())
+            return result;
+        return usageError(u"say --check or --export"_s);
+    }
+    if (check) {
+        if (exportOnly)
+            return usageError(u"%1 belongs to --export"_s.arg(exportOnly->name));
+        result.mode = CommandMode::Check;
+        return result;
+    }
+    if (checkOnly)
+        return usageError(u"%1 belongs to --check"_s.arg(checkOnly->name));
+    if (result.addresses.size() != 1)
+        return usageError(result.addresses.isEmpty() ? u"--export needs a site address"_s
+                                                     : u"--export takes one site address"_s);
+    if (result.from.isValid() && result.to.isValid() && result.from > result.to)
+        return usageError(u"--from is after --to"_s);
+    result.mode = CommandMode::Export;
+    return result;
+}
+
+QString helpText()
+{
+    return uR"(Usage:
+  zeravudez                 open the window
+  zeravudez --check [ADDRESS...] [--index] [--again] [--pause MIN[-MAX]] [--json] [--quiet]
+  zeravudez --export ADDRESS [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--overview]
+  zeravudez --help | --version
+
+--check records today's overview figures and keyword ranks of the registered
+sites (or of the addresses given), as selecting each site in the window does,
+without a window or a display.
+  --index          also look up each keyword's index picture
+  --again          search sites whose ranks are already recorded today again
+  --pause MIN-MAX  seconds between requests to the search engine, chosen at
+                   random (default: pause= of the settings file, else 2-6;
+                   MIN alone for a fixed pause; 0: none)
+  --json           one JSON object per keyword instead of a line of text
+  --quiet          print only failures
+Each keyword's line holds, separated by tabs: the site, the keyword, today's
+rank as the window shows it, the value of the previous recorded day ("-" for
+none), and the change ("+3" three places up, "-2" two down, "new", "lost").
+Progress goes to standard error.
+Exit status: 0 all recorded, 1 some failures, 2 bad usage, no database or
+another check running.
+
+--export writes a site's rank history (or with --overview its six overview
+figures) as CSV to standard output: a header row, then one row per recorded
+day; an empty cell is a day without a value.
+
+Settings: $XDG_CONFIG_HOME/zeravudez/zeravudez.conf (proxy=host:port,
+pause=MIN-MAX). ZERAVUDEZ_PROXY=host:port overrides the proxy.
+)"_s;
+}
+
+} // namespace zv

@@ -1,0 +1,152 @@
+#include "app/configuration.h"
+
+#include <QFileInfo>
+#include <QSettings>
+
+using namespace Qt::StringLiterals;
+
+namespace zv {
+
+namespace {
+
+// A whole number of seconds within the accepted range, digits only.
+std::optional<int> parseSeconds(QStringView text)
+{
+    if (text.isEmpty() || text.size() > 4)
+        return std::nullopt;
+    int value = 0;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value > kLongestPauseSeconds)
+        return std::nullopt;
+    return value;
+}
+
+bool isHostLabel(QStringView label)
+{
+    if (label.isEmpty() || label.size() > 63 || label.startsWith(u'-') || label.endsWith(u'-'))
+        return false;
+    for (QChar c : label) {
+        const bool letterOrDigit
+            = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-';
+        if (!letterOrDigit)
+            return false;
+    }
+    return true;
+}
+
+bool isHostName(QStringView host)
+{
+    if (host.size() > 253)
+        return false;
+    for (QStringView label : host.split(u'.')) {
+        if (!isHostLabel(label))
+            return false;
+    }
+    return true;
+}
+
+bool isBracketedIpv6(QStringView host)
+{
+    if (host.size() < 4 || !host.startsWith(u'[') || !host.endsWith(u']'))
+        return false;
+    for (QChar c : host.mid(1, host.size() - 2)) {
+        const bool hexOrColon = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')
+            || c == u':' || c == u'.';
+        if (!hexOrColon)
+            return false;
+    }
+    return true;
+}
+
+// A setting as text; QSettings turns a value with unquoted commas into a list.
+QString settingText(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(u',');
+    return value.toString();
+}
+
+} // namespace
+
+std::optional<PauseRange> parsePauseRange(QStringView text)
+{
+    const qsizetype dash = text.indexOf(u'-');
+    const std::optional<int> first = parseSeconds(dash < 0 ? text : text.left(dash));
+    if (!first)
+        return std::nullopt;
+    if (dash < 0)
+        return PauseRange {*first, *first};
+    const std::optional<int> second = parseSeconds(text.mid(dash + 1));
+    if (!second || *second < *first)
+        return std::nullopt;
+    return PauseRange {*first, *second};
+}
+
+bool isProxyAddress(QStringView text)
+{
+    const qsizetype colon = text.lastIndexOf(u':');
+    if (colon <= 0)
+        return false;
+    const QStringView host = text.left(colon);
+    const QStringView port = text.mid(colon + 1);
+    if (port.isEmpty() || port.size() > 5)
+        return false;
+    int number = 0;
+    for (QChar c : port) {
+        if (c < u'0' || c > u'9')
+            return false;
+        number = number * 10 + (c.unicode() - u'0');
+    }
+    if (number < 1 || number > 65535)
+        return false;
+    return host.startsWith(u'[') ? isBracketedIpv6(host) : isHostName(host);
+}
+
+Configuration readConfiguration(const QString& path)
+{
+    Configuration configuration;
+    if (!QFileInfo::exists(path))
+        return configuration;
+    QSettings settings(path, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) {
+        configuration.problems.append(u"the file cannot be read"_s);
+        return configuration;
+    }
+    for (const QString& key : settings.allKeys()) {
+        const QString value = settingText(settings.value(key));
+        if (key == u"proxy") {
+            if (isProxyAddress(value))
+                configuration.proxy = value;
+            else
+                configuration.problems.append(u"proxy=%1 is not host:port, ignored"_s.arg(value));
+        } else if (key == u"pause") {
+            configuration.pause = parsePauseRange(value);
+            if (!configuration.pause)
+                configuration.problems.append(
+                    u"pause=%1 is not MIN-MAX seconds (0 to %2), ignored"_s.arg(value).arg(kLongestPauseSeconds));
+        } else {
+            configuration.problems.append(u"unknown setting %1, ignored"_s.arg(key));
+        }
+    }
+    return configuration;
+}
+
+QString problemsLine(const Configuration& configuration, const QString& path)
+{
+    if (configuration.problems.isEmpty())
+        return {};
+    return path + u": "_s + configuration.problems.join(u"; "_s);
+}
+
+bool applyConfiguredProxy(const Configuration& configuration)
+{
+    if (configuration.proxy.isEmpty() || qEnvironmentVariableIsSet("ZERAVUDEZ_PROXY"))
+        return false;
+    return qputenv("ZERAVUDEZ_PROXY", configuration.proxy.toUtf8());
+}
+
+} // namespace zv

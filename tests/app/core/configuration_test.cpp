@@ -1,0 +1,158 @@
+// The settings file: values read, malformed ones reported and left out, and
+// the configured proxy handed to the web layer unless the environment has one.
+
+#include "app/configuration.h"
+#include "tests/support/temp_dir.h"
+#include "view/paths.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace std::string_literals;
+
+namespace zv {
+namespace {
+
+struct PauseCase
+{
+    const char* name;
+    const char* text;
+    std::optional<PauseRange> expected;
+};
+
+// Shown for a failing case instead of its bytes.
+void PrintTo(const PauseCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class PauseRangeTest : public ::testing::TestWithParam<PauseCase>
+{
+};
+
+TEST_P(PauseRangeTest, Parses)
+{
+    EXPECT_EQ(parsePauseRange(QString::fromUtf8(GetParam().text)), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, PauseRangeTest,
+    ::testing::Values(PauseCase {"range", "2-6", PauseRange {2, 6}}, PauseCase {"fixed", "3", PauseRange {3, 3}},
+                      PauseCase {"off", "0", PauseRange {0, 0}}, PauseCase {"from_zero", "0-5", PauseRange {0, 5}},
+                      PauseCase {"longest", "3600", PauseRange {3600, 3600}},
+                      PauseCase {"too_long", "3601", std::nullopt}, PauseCase {"reversed", "6-2", std::nullopt},
+                      PauseCase {"empty", "", std::nullopt}, PauseCase {"open_end", "2-", std::nullopt},
+                      PauseCase {"open_start", "-6", std::nullopt}, PauseCase {"negative", "-1", std::nullopt},
+                      PauseCase {"fraction", "1.5", std::nullopt}, PauseCase {"two_dashes", "1-2-3", std::nullopt},
+                      PauseCase {"spaces", " 2-6", std::nullopt}, PauseCase {"word", "off", std::nullopt},
+                      PauseCase {"many_digits", "000000002", std::nullopt}),
+    [](const auto& i) { return std::string(i.param.name); });
+
+TEST(ProxyAddressTest, AcceptsHostPortAndRefusesEverythingElse)
+{
+    for (const char* good : {"127.0.0.1:8080", "proxy.example.cn:3128", "localhost:1", "[::1]:8080", "a-b.c:65535"})
+        EXPECT_TRUE(isProxyAddress(QString::fromUtf8(good))) << good;
+    for (const char* bad : {"", "proxy", "proxy:", ":8080", "proxy:0", "proxy:65536", "proxy:80x", "http://proxy:80",
+                            "pro xy:80", "proxy.:80", "-proxy:80", "[::1:80", "[zz]:80", "代理.cn:80", "proxy:123456"})
+        EXPECT_FALSE(isProxyAddress(QString::fromUtf8(bad))) << bad;
+}
+
+class ConfigurationTest : public ::testing::Test
+{
+protected:
+    Configuration read(const std::string& content)
+    {
+        return readConfiguration(QString::fromStdString(dir.writeFile("zeravudez.conf", content)));
+    }
+
+    test::TempDir dir;
+};
+
+TEST_F(ConfigurationTest, ReadsTheProxyAndThePause)
+{
+    const Configuration c = read("proxy=127.0.0.1:3128\npause=1-4\n");
+    EXPECT_EQ(c.proxy, u"127.0.0.1:3128");
+    EXPECT_EQ(c.pause, (PauseRange {1, 4}));
+    EXPECT_TRUE(c.problems.isEmpty());
+    EXPECT_TRUE(problemsLine(c, u"f"_s).isEmpty());
+}
+
+TEST_F(ConfigurationTest, AMissingOrEmptyFileIsAnEmptyConfiguration)
+{
+    for (const Configuration& c :
+         {readConfiguration(QString::fromStdString(dir.filePath("none.conf"))), read(""), read("\n\n")}) {
+        EXPECT_TRUE(c.proxy.isEmpty());
+        EXPECT_FALSE(c.pause.has_value());
+        EXPECT_TRUE(c.problems.isEmpty());
+    }
+}
+
+TEST_F(ConfigurationTest, MalformedValuesAndUnknownKeysAreLeftOutAndReportedOnceEach)
+{
+    const Configuration c = read("proxy=nowhere\npause=2,6\nProxy=127.0.0.1:1\n[extra]\nthing=1\n");
+    EXPECT_TRUE(c.proxy.isEmpty());
+    EXPECT_FALSE(c.pause.has_value());
+    ASSERT_EQ(c.problems.size(), 4) << c.problems.join(u'|').toStdString();
+    const QString line = problemsLine(c, u"/home/u/.config/zeravudez/zeravudez.conf"_s);
+    EXPECT_TRUE(line.startsWith(u"/home/u/.config/zeravudez/zeravudez.conf: ")) << line.toStdString();
+    EXPECT_FALSE(line.contains(u'\n'));
+    for (const char* named : {"proxy=nowhere", "pause=2,6", "Proxy", "extra/thing"})
+        EXPECT_TRUE(line.contains(QString::fromUtf8(named))) << named << " in " << line.toStdString();
+
+    // A good value beside a bad one is kept.
+    const Configuration mixed = read("proxy=127.0.0.1:9\npause=soon\n");
+    EXPECT_EQ(mixed.proxy, u"127.0.0.1:9");
+    EXPECT_EQ(mixed.problems.size(), 1);
+}
+
+TEST_F(ConfigurationTest, AFileThatIsNotTextIsReportedNotFatal)
+{
+    const Configuration c = read("proxy=\xff\xfe\x00\x01:80\npause=\x80\n"s);
+    EXPECT_TRUE(c.proxy.isEmpty());
+    EXPECT_FALSE(c.pause.has_value());
+    EXPECT_FALSE(c.problems.isEmpty());
+}
+
+TEST(ConfiguredProxyTest, GoesIntoTheEnvironmentOnlyWhenItHasNoProxyOfItsOwn)
+{
+    Configuration c;
+    c.proxy = u"127.0.0.1:3128"_s;
+    {
+        test::ScopedEnv unset("ZERAVUDEZ_PROXY", nullptr);
+        EXPECT_TRUE(applyConfiguredProxy(c));
+        EXPECT_EQ(qEnvironmentVariable("ZERAVUDEZ_PROXY"), u"127.0.0.1:3128");
+    }
+    {
+        test::ScopedEnv own("ZERAVUDEZ_PROXY", "10.0.0.1:8080");
+        EXPECT_FALSE(applyConfiguredProxy(c));
+        EXPECT_EQ(qEnvironmentVariable("ZERAVUDEZ_PROXY"), u"10.0.0.1:8080");
+    }
+    {
+        // Set but empty: requests stay direct, as the user asked.
+        test::ScopedEnv direct("ZERAVUDEZ_PROXY", "");
+        EXPECT_FALSE(applyConfiguredProxy(c));
+        EXPECT_TRUE(qEnvironmentVariableIsSet("ZERAVUDEZ_PROXY"));
+        EXPECT_TRUE(qEnvironmentVariableIsEmpty("ZERAVUDEZ_PROXY"));
+    }
+    {
+        test::ScopedEnv unset("ZERAVUDEZ_PROXY", nullptr);
+        EXPECT_FALSE(applyConfiguredProxy(Configuration {}));
+        EXPECT_FALSE(qEnvironmentVariableIsSet("ZERAVUDEZ_PROXY"));
+    }
+}
+
+TEST(ConfigurationPathTest, FollowsXdgConfigHomeAndFallsBackToDotConfig)
+{
+    {
+        test::ScopedEnv config("XDG_CONFIG_HOME", "/srv/conf");
+        EXPECT_EQ(configurationPath(), u"/srv/conf/zeravudez/zeravudez.conf");
+    }
+    test::ScopedEnv home("HOME", "/home/someone");
+    for (const char* value : {static_cast<const char*>(nullptr), "", "relative/conf"}) {
+        test::ScopedEnv config("XDG_CONFIG_HOME", value);
+        EXPECT_EQ(configurationPath(), u"/home/someone/.config/zeravudez/zeravudez.conf");
+    }
+}
+
+} // namespace
+} // namespace zv

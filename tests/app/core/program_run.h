@@ -1,0 +1,27 @@
+#pragma once
+// Runs the program as the user runs it from a shell or a timer: a separate
+// process with no display variables and no Qt platform set.
+
+#include <QProcessEnvironment>
+#include <QStringList>
+
+#include <string>
+
+namespace zv::test {
+
+struct Outcome
+{
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// The test's environment without DISPLAY, WAYLAND_DISPLAY and
+// QT_QPA_PLATFORM, with ZERAVUDEZ_PROXY set to proxy.
+QProcessEnvironment programEnvironment(const QString& proxy);
+
+// Runs the program with arguments; a run that does not end normally within
+// two minutes fails the test and gives exit code -1.
+Outcome runProgram(const QStringList& arguments, const QProcessEnvironment& environment);
+
+} // namespace zv::test
