@@ -349,9 +349,7 @@ TEST(CheckFailures, AFailedKeywordOrOverviewGivesStatus1AndTheRestIsRecorded)
     EXPECT_EQ(lines(quiet.err).size(), 2u) << quiet.err;
 }
 
-// Waits for the rank search to stop at the engine's security check (today it
-// reads the check page as a page without the site): enable it when it does.
-TEST(CheckFailures, DISABLED_TheSecurityCheckStopsTheSiteAndTheNextSiteIsStillTried)
+TEST(CheckFailures, TheSecurityCheckStopsTheSiteAndTheNextSiteIsStillTried)
 {
     test::TempDir dir;
     // Six overview requests and two keywords' pages pass; then only the check.
