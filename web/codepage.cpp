@@ -420,8 +420,18 @@ std::size_t PageForm::textPosition(std::size_t utf8Position) const
     const Checkpoint& from = m_checkpoints[std::min(utf8Position >> kCheckpointShift, m_checkpoints.size() - 1)];
     std::size_t utf8 = from.utf8;
     std::size_t text = from.text;
-    while (utf8 < utf8Position && utf8 < m_utf8.size() && text < m_text.size()) {
-        utf8 += utf8CharLength(static_cast<unsigned char>(m_utf8[utf8]));
+    const std::size_t end = std::min(utf8Position, m_utf8.size());
+    const auto* form = reinterpret_cast<const unsigned char*>(m_utf8.data());
+    while (utf8 < end && text < m_text.size()) {
+        if (form[utf8] < 0x80) {
+            // An ASCII character of the form is the same single byte in the
+            // text: a run of them moves both positions alike.
+            const std::size_t runEnd = asciiRunEnd(form, utf8, end);
+            text += runEnd - utf8;
+            utf8 = runEnd;
+            continue;
+        }
+        utf8 += utf8CharLength(form[utf8]);
         text += textCharLength(static_cast<unsigned char>(m_text[text]));
     }
     return std::min(text, m_text.size());
