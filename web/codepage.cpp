@@ -182,6 +182,10 @@ public:
                 i = copyAscii(i);
                 continue;
             }
+            if (const std::size_t end = copyChineseRun(i); end != i) {
+                i = end;
+                continue;
+            }
             // Most characters of a Chinese page: three bytes, with a lead
             // byte whose second byte may be any continuation byte.
             Decoded d;
@@ -230,10 +234,72 @@ private:
         m_last = {input, m_textSize, m_formSize};
         m_haveLast = true;
         if constexpr (withForm) {
-            while (m_checkpoints.size() <= (m_formSize >> PageForm::kCheckpointShift))
-                m_checkpoints.push_back(
-                    {static_cast<std::uint32_t>(m_formSize), static_cast<std::uint32_t>(m_textSize)});
+            if (m_formSize >= m_nextCheckpoint)
+                addCheckpoints();
         }
+    }
+
+    // The character about to be written at the form's end starts at or past
+    // the next multiple of 64 bytes: it is the checkpoint of each multiple up
+    // to where it starts.
+    void addCheckpoints()
+    {
+        while (m_checkpoints.size() <= (m_formSize >> PageForm::kCheckpointShift))
+            m_checkpoints.push_back({static_cast<std::uint32_t>(m_formSize), static_cast<std::uint32_t>(m_textSize)});
+        m_nextCheckpoint = m_checkpoints.size() << PageForm::kCheckpointShift;
+    }
+
+    // A run of three-byte characters whose entries are two code page bytes
+    // that read back as the character itself (nearly every Chinese character),
+    // from i on: written without the general path's checks. Returns where the
+    // run ended (i when there is none).
+    std::size_t copyChineseRun(std::size_t i)
+    {
+        constexpr std::uint8_t wanted = CodePage936Char::BoundaryBefore | CodePage936Char::ReadsBack;
+        constexpr std::uint8_t checked = wanted | CodePage936Char::Irregular;
+        // Locals, not members: the byte stores below could otherwise alias
+        // them and force a reload after each one.
+        const unsigned char* const in = m_in;
+        const std::size_t size = m_size;
+        const CodePage936Char* const table = m_table;
+        char* const text = m_text.data();
+        char* const form = withForm ? m_form.data() : nullptr;
+        std::size_t textSize = m_textSize;
+        std::size_t formSize = m_formSize;
+        const std::size_t start = i;
+        while (i + 2 < size) {
+            const unsigned lead = in[i];
+            const unsigned second = in[i + 1];
+            const unsigned third = in[i + 2];
+            if (lead < 0xE1 || lead > 0xEF || lead == 0xED || (second & 0xC0) != 0x80 || (third & 0xC0) != 0x80)
+                break;
+            const CodePage936Char entry = table[((lead & 0x0Fu) << 12) | ((second & 0x3Fu) << 6) | (third & 0x3Fu)];
+            if ((entry.flags & checked) != wanted || entry.length != 2)
+                break;
+            if constexpr (withForm) {
+                if (formSize >= m_nextCheckpoint) {
+                    m_formSize = formSize;
+                    m_textSize = textSize;
+                    addCheckpoints();
+                }
+                form[formSize] = static_cast<char>(lead);
+                form[formSize + 1] = static_cast<char>(second);
+                form[formSize + 2] = static_cast<char>(third);
+                formSize += 3;
+            }
+            text[textSize] = static_cast<char>(entry.bytes >> 8);
+            text[textSize + 1] = static_cast<char>(entry.bytes & 0xFF);
+            textSize += 2;
+            i += 3;
+        }
+        if (i != start) {
+            // The last character of the run, should a combining mark follow it.
+            m_last = {i - 3, textSize - 2, withForm ? formSize - 3 : formSize};
+            m_haveLast = true;
+            m_textSize = textSize;
+            m_formSize = formSize;
+        }
+        return i;
     }
 
     std::size_t copyAscii(std::size_t i)
@@ -241,11 +307,14 @@ private:
         const std::size_t end = asciiRunEnd(m_in, i, m_size);
         const std::size_t length = end - i;
         if constexpr (withForm) {
-            const std::size_t last = (m_formSize + length - 1) >> PageForm::kCheckpointShift;
-            while (m_checkpoints.size() <= last) {
-                const std::size_t at = std::max(m_formSize, m_checkpoints.size() << PageForm::kCheckpointShift);
-                m_checkpoints.push_back(
-                    {static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(m_textSize + (at - m_formSize))});
+            if (m_formSize + length > m_nextCheckpoint) {
+                const std::size_t last = (m_formSize + length - 1) >> PageForm::kCheckpointShift;
+                while (m_checkpoints.size() <= last) {
+                    const std::size_t at = std::max(m_formSize, m_checkpoints.size() << PageForm::kCheckpointShift);
+                    m_checkpoints.push_back(
+                        {static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(m_textSize + (at - m_formSize))});
+                }
+                m_nextCheckpoint = m_checkpoints.size() << PageForm::kCheckpointShift;
             }
             std::memcpy(m_form.data() + m_formSize, m_in + i, length);
         }
@@ -356,6 +425,7 @@ private:
             if constexpr (withForm) {
                 while (!m_checkpoints.empty() && m_checkpoints.back().utf8 >= m_formSize)
                     m_checkpoints.pop_back();
+                m_nextCheckpoint = m_checkpoints.size() << PageForm::kCheckpointShift;
             }
         }
         std::u16string run;
@@ -394,6 +464,8 @@ private:
     std::string& m_form;
     std::size_t m_formSize = 0;
     std::vector<PageForm::Checkpoint>& m_checkpoints;
+    // Where the form must reach for the next checkpoint to be due.
+    std::size_t m_nextCheckpoint = 0;
     Start m_last;
     bool m_haveLast = false;
 };
@@ -420,8 +492,18 @@ std::size_t PageForm::textPosition(std::size_t utf8Position) const
     const Checkpoint& from = m_checkpoints[std::min(utf8Position >> kCheckpointShift, m_checkpoints.size() - 1)];
     std::size_t utf8 = from.utf8;
     std::size_t text = from.text;
-    while (utf8 < utf8Position && utf8 < m_utf8.size() && text < m_text.size()) {
-        utf8 += utf8CharLength(static_cast<unsigned char>(m_utf8[utf8]));
+    const std::size_t end = std::min(utf8Position, m_utf8.size());
+    const auto* form = reinterpret_cast<const unsigned char*>(m_utf8.data());
+    while (utf8 < end && text < m_text.size()) {
+        if (form[utf8] < 0x80) {
+            // An ASCII character of the form is the same single byte in the
+            // text: a run of them moves both positions alike.
+            const std::size_t runEnd = asciiRunEnd(form, utf8, end);
+            text += runEnd - utf8;
+            utf8 = runEnd;
+            continue;
+        }
+        utf8 += utf8CharLength(form[utf8]);
         text += textCharLength(static_cast<unsigned char>(m_text[text]));
     }
     return std::min(text, m_text.size());

@@ -4,7 +4,9 @@
 #include "web/url.h"
 
 #include <curl/curl.h>
+#include <poll.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdlib>
@@ -114,14 +116,61 @@ private:
     std::array<std::mutex, CURL_LOCK_DATA_LAST> mutexes_;
 };
 
+// The sockets libcurl wants watched and when it wants to run again without
+// socket activity, as its socket and timer callbacks tell them.
+struct SocketWatch
+{
+    struct Socket
+    {
+        curl_socket_t fd = CURL_SOCKET_BAD;
+        int what = CURL_POLL_NONE;
+    };
+    std::vector<Socket> sockets;
+    bool timerSet = false;
+    Clock::time_point timerDue;
+};
+
+int onSocket(CURL*, curl_socket_t fd, int what, void* user, void*)
+{
+    auto* watch = static_cast<SocketWatch*>(user);
+    std::erase_if(watch->sockets, [fd](const SocketWatch::Socket& socket) { return socket.fd == fd; });
+    if (what != CURL_POLL_REMOVE)
+        watch->sockets.push_back({fd, what});
+    return 0;
+}
+
+int onTimer(CURLM*, long milliseconds, void* user)
+{
+    auto* watch = static_cast<SocketWatch*>(user);
+    watch->timerSet = milliseconds >= 0;
+    if (watch->timerSet)
+        watch->timerDue = Clock::now() + std::chrono::milliseconds(milliseconds);
+    return 0;
+}
+
+// What poll saw on a socket, as libcurl's event bits.
+int socketEvents(short seen)
+{
+    int events = 0;
+    if (seen & (POLLIN | POLLPRI | POLLHUP | POLLERR))
+        events |= CURL_CSELECT_IN;
+    if (seen & POLLOUT)
+        events |= CURL_CSELECT_OUT;
+    if (seen & (POLLERR | POLLNVAL))
+        events |= CURL_CSELECT_ERR;
+    return events;
+}
+
 // An easy handle and the multi handle that runs it, kept from one request to
 // the next: each request still has a connection of its own (opened for it and
-// closed after it), but the handles, their receive buffer and the multi
-// handle's wake-up pair are made once, not once per request.
+// closed after it), but the handles and their receive buffer are made once,
+// not once per request. The multi handle is driven by socket events, so
+// libcurl is told which socket is ready instead of checking each one itself.
 struct Transfer
 {
     MultiHandle multi;
     EasyHandle easy;
+    SocketWatch watch;
 };
 
 // The transfers of this thread that no request is using.
@@ -148,8 +197,14 @@ public:
         auto fresh = std::make_unique<Transfer>();
         fresh->multi.reset(curl_multi_init());
         fresh->easy.reset(curl_easy_init());
-        if (fresh->multi && fresh->easy)
-            transfer_ = std::move(fresh);
+        if (!fresh->multi || !fresh->easy)
+            return;
+        CURLM* multi = fresh->multi.get();
+        curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &onSocket);
+        curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, &fresh->watch);
+        curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &onTimer);
+        curl_multi_setopt(multi, CURLMOPT_TIMERDATA, &fresh->watch);
+        transfer_ = std::move(fresh);
     }
 
     ~TransferLease()
@@ -407,6 +462,7 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
         return result;
     CURLM* multi = lease.get()->multi.get();
     CURL* h = lease.get()->easy.get();
+    const SocketWatch& watch = lease.get()->watch;
     // Nothing of the previous request's options is left; the cookies come
     // from the shared store.
     curl_easy_reset(h);
@@ -468,6 +524,8 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
         return result;
     const Clock::time_point started = Clock::now();
     bool timedOut = false;
+    // The sockets of the last wait and what it saw on them.
+    std::vector<pollfd> waited;
     for (;;) {
         processPendingEvents();
         // Checked before every step, so a request asked for once the
@@ -476,8 +534,21 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
             result.aborted = true;
             break;
         }
+        // libcurl runs for each socket the wait found ready, or else for its
+        // timer (the first step included).
         int running = 0;
-        if (curl_multi_perform(multi, &running) != CURLM_OK || running == 0)
+        bool stepped = true;
+        bool anyReady = false;
+        for (const pollfd& socket : waited) {
+            if (socket.revents == 0)
+                continue;
+            anyReady = true;
+            stepped = stepped
+                && curl_multi_socket_action(multi, socket.fd, socketEvents(socket.revents), &running) == CURLM_OK;
+        }
+        if (!anyReady)
+            stepped = curl_multi_socket_action(multi, CURL_SOCKET_TIMEOUT, 0, &running) == CURLM_OK;
+        if (!stepped || running == 0)
             break;
         const Clock::time_point now = Clock::now();
         // libcurl bounds the connect itself; this only catches a resolver
@@ -488,7 +559,22 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
             timedOut = true;
             break;
         }
-        curl_multi_poll(multi, nullptr, 0, pollMilliseconds, nullptr);
+        // Wait for the watched sockets until libcurl's timer is due, and never
+        // longer than a turn of the window's events.
+        waited.clear();
+        for (const SocketWatch::Socket& socket : watch.sockets) {
+            const short events = static_cast<short>(((socket.what & CURL_POLL_IN) ? POLLIN : 0)
+                                                    | ((socket.what & CURL_POLL_OUT) ? POLLOUT : 0));
+            waited.push_back({socket.fd, events, 0});
+        }
+        auto wait = std::chrono::milliseconds(pollMilliseconds);
+        if (watch.timerSet) {
+            wait = std::min(wait,
+                            std::chrono::ceil<std::chrono::milliseconds>(
+                                std::max(watch.timerDue - Clock::now(), Clock::duration::zero())));
+        }
+        if (wait.count() > 0)
+            poll(waited.data(), waited.size(), static_cast<int>(wait.count()));
     }
     result.code = timedOut ? CURLE_OPERATION_TIMEDOUT : CURLE_FAILED_INIT;
     int pending = 0;

@@ -5,6 +5,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -54,6 +55,37 @@ pcre2_jit_stack* sharedJitStack()
     return stack.get();
 }
 
+// The limits and the JIT stack of every search, set once per thread.
+pcre2_match_context* sharedMatchContext()
+{
+    thread_local MatchContextPtr context = [] {
+        MatchContextPtr made(pcre2_match_context_create(nullptr));
+        if (made) {
+            pcre2_set_match_limit(made.get(), PatternMatcher::workLimit);
+            pcre2_set_depth_limit(made.get(), depthLimit);
+            pcre2_set_heap_limit(made.get(), heapLimitKiB);
+            if (pcre2_jit_stack* stack = sharedJitStack())
+                pcre2_jit_stack_assign(made.get(), nullptr, stack);
+        }
+        return made;
+    }();
+    return context.get();
+}
+
+// Room for the positions of a search with `pairs` positions (the match and
+// each group), kept per thread and grown when a pattern needs more. Each search
+// reads only the positions its own match set.
+pcre2_match_data* sharedMatchData(std::uint32_t pairs)
+{
+    thread_local MatchDataPtr data;
+    thread_local std::uint32_t room = 0;
+    if (!data || room < pairs) {
+        data.reset(pcre2_match_data_create(std::max(pairs, 16u), nullptr));
+        room = data ? std::max(pairs, 16u) : 0;
+    }
+    return data.get();
+}
+
 std::size_t utf8CharLength(unsigned char lead)
 {
     if (lead >= 0xF0)
@@ -88,6 +120,7 @@ struct CompiledPattern
     std::uint32_t options = 0;
     CodePtr code; // null when the pattern did not compile
     std::uint32_t groupCount = 0;
+    bool jit = false; // compiled to machine code: searches go to it directly
 };
 
 namespace {
@@ -113,7 +146,8 @@ std::shared_ptr<const CompiledPattern> compilePattern(const std::shared_ptr<cons
                                     &errorCode, &errorOffset, compileContext.get()));
     if (!fresh->code)
         return fresh;
-    pcre2_jit_compile(fresh->code.get(), PCRE2_JIT_COMPLETE); // the interpreter runs when JIT is unavailable
+    // The interpreter runs when JIT is unavailable.
+    fresh->jit = pcre2_jit_compile(fresh->code.get(), PCRE2_JIT_COMPLETE) == 0;
     pcre2_pattern_info(fresh->code.get(), PCRE2_INFO_CAPTURECOUNT, &fresh->groupCount);
     return fresh;
 }
@@ -125,26 +159,23 @@ std::shared_ptr<const CompiledPattern> compilePattern(const std::shared_ptr<cons
 template <typename Record>
 void findMatches(const CompiledPattern& engine, const char* subject, std::size_t length, Record record)
 {
-    MatchContextPtr matchContext(pcre2_match_context_create(nullptr));
-    MatchDataPtr matchData(pcre2_match_data_create_from_pattern(engine.code.get(), nullptr));
+    const std::uint32_t slots = engine.groupCount + 1;
+    pcre2_match_context* matchContext = sharedMatchContext();
+    pcre2_match_data* matchData = sharedMatchData(slots);
     if (!matchContext || !matchData)
         return;
-    pcre2_set_match_limit(matchContext.get(), PatternMatcher::workLimit);
-    pcre2_set_depth_limit(matchContext.get(), depthLimit);
-    pcre2_set_heap_limit(matchContext.get(), heapLimitKiB);
-    if (pcre2_jit_stack* stack = sharedJitStack())
-        pcre2_jit_stack_assign(matchContext.get(), nullptr, stack);
 
     const auto* subjectData = reinterpret_cast<PCRE2_SPTR>(subject);
-    const std::uint32_t slots = engine.groupCount + 1;
     std::size_t start = 0;
     while (start <= length) {
-        const int rc = pcre2_match(engine.code.get(), subjectData, length, start, PCRE2_NO_UTF_CHECK, matchData.get(),
-                                   matchContext.get());
+        const int rc = engine.jit
+            ? pcre2_jit_match(engine.code.get(), subjectData, length, start, PCRE2_NO_UTF_CHECK, matchData,
+                              matchContext)
+            : pcre2_match(engine.code.get(), subjectData, length, start, PCRE2_NO_UTF_CHECK, matchData, matchContext);
         // No further match, or a limit reached: the list ends here either way.
         if (rc <= 0)
             break;
-        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
+        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData);
         for (std::uint32_t group = 0; group < slots; ++group) {
             const PCRE2_SIZE from = ovector[2 * group];
             const PCRE2_SIZE to = ovector[2 * group + 1];
