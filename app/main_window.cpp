@@ -3,6 +3,7 @@
 #include "app/dialog_boxes.h"
 #include "app/home_page.h"
 #include "app/keyword_registry.h"
+#include "app/keyword_table_menu.h"
 #include "app/site_registry.h"
 #include "charts/drawing_surface.h"
 #include "charts/overview_curve_window.h"
@@ -33,6 +34,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -218,6 +220,7 @@ void MainWindow::buildControls()
     超级列表框_关键词排名->setFont(keywordTableFont());
     超级列表框_关键词排名->setCursor(Qt::PointingHandCursor);
     超级列表框_关键词排名->viewport()->setCursor(Qt::PointingHandCursor);
+    超级列表框_关键词排名->setContextMenuPolicy(Qt::CustomContextMenu);
     QHeaderView* header = 超级列表框_关键词排名->header();
     header->setMinimumSectionSize(1);
     header->setStretchLastSection(false);
@@ -293,6 +296,13 @@ void MainWindow::buildControls()
         m_panels[i]->setContentsMargins(2, 0, 2, 0);
         panelX += panelWidths[i];
     }
+    // Over the fourth panel's visible part, inside its frame; the panel's
+    // own text stays as it is.
+    进度条_查询进度 = new QProgressBar(m_panels[3]);
+    进度条_查询进度->setObjectName(u"进度条_查询进度"_s);
+    进度条_查询进度->setGeometry(2, 2, 126, 14);
+    进度条_查询进度->setTextVisible(true);
+    进度条_查询进度->hide();
 }
 
 void MainWindow::wireEvents()
@@ -321,6 +331,9 @@ void MainWindow::wireEvents()
     // user choosing one.
     组合框_网站列表->installEventFilter(this);
     onEvent(按钮_查询百度指数, &QPushButton::clicked, onIndexButtonClicked);
+    connect(超级列表框_关键词排名, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        runOperation([position](MainWindow& w) { showKeywordTableMenu(w, position); });
+    });
 }
 
 void MainWindow::onMainWindowCreated()
@@ -593,6 +606,23 @@ void MainWindow::beforeEngineRequest()
 {
     if (m_enginePause)
         m_enginePause->beforeRequest();
+}
+
+void MainWindow::showProgress(const SearchProgress& progress)
+{
+    if (progress.keywords <= 0 || progress.pages <= 0)
+        return;
+    // The pages asked for before this one, of all the search's pages.
+    进度条_查询进度->setRange(0, progress.keywords * progress.pages);
+    进度条_查询进度->setValue((progress.keyword - 1) * progress.pages + progress.page - 1);
+    进度条_查询进度->setFormat(u"%1/%2"_s.arg(progress.keyword).arg(progress.keywords));
+    进度条_查询进度->show();
+}
+
+void MainWindow::hideProgress()
+{
+    进度条_查询进度->hide();
+    进度条_查询进度->reset();
 }
 
 void MainWindow::keywordSelectionChanged()

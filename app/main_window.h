@@ -26,6 +26,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QTimer;
@@ -87,6 +88,9 @@ public:
     DrawingSurface* 画板1 = nullptr;
     QLabel* 图片框_进度条 = nullptr;
     QStatusBar* 状态条1 = nullptr;
+    // In the fourth status panel during a rank search or an index lookup:
+    // keyword i of n, and the pages within it; hidden otherwise.
+    QProgressBar* 进度条_查询进度 = nullptr;
 
     // The connection and the shared recordset of the whole run.
     Store& store() override { return m_store; }
@@ -133,6 +137,10 @@ public:
     // 画板1, hidden.
     void clearFittingSurface() override;
     void showOnFittingSurface(const Picture& surface) override;
+
+    // 进度条_查询进度.
+    void showProgress(const SearchProgress& progress) override;
+    void hideProgress() override;
 
     QWidget* chartParent() override { return this; }
 

@@ -276,6 +276,40 @@ TEST_F(CheckAgainstSimweb, ASecondRunTheSameDayAsksNothingAndAgainAsksAgain)
     EXPECT_EQ(tableRows(home, "select count(*) from " + table + "_xx"), (Rows {{"1"}}));
 }
 
+TEST_F(CheckAgainstSimweb, AWindowOpenOnTheSameDatabaseKeepsWorkingAndNeitherLosesRows)
+{
+    const Home home(m_dir, "shared");
+    test::SiteDatabase database(home.database());
+    const std::string checked = registerSite(database, "www.daily-check-seven.cn", {"日检七甲", "日检七乙"});
+    const std::string picked = registerSite(database, "www.daily-check-eight.cn", {"日检八甲", "日检八乙"});
+    qputenv("ZERAVUDEZ_PROXY", QByteArray("127.0.0.1:") + QByteArray::number(m_port));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.root + "/data"));
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(home.root + "/cache"));
+    MainWindow window;
+    ASSERT_TRUE(window.databaseOpen());
+
+    // The check of one site runs while the window searches the other.
+    QProcess check;
+    check.setProcessEnvironment(home.environment(m_port));
+    check.start(QString::fromUtf8(ZV_PROGRAM), {u"--check"_s, u"--pause"_s, u"0"_s, u"www.daily-check-seven.cn"_s});
+    ASSERT_TRUE(check.waitForStarted());
+    window.组合框_网站列表->setCurrentIndex(1);
+    onSiteSelected(window);
+    EXPECT_EQ(window.statusText(), u"保存当天排名成功！"_s);
+    ASSERT_TRUE(check.waitForFinished(120000));
+    EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardError().toStdString();
+
+    EXPECT_EQ(tableRows(home, "select count(*) from " + checked), (Rows {{"1"}}));
+    EXPECT_EQ(tableRows(home, "select count(*) from " + picked), (Rows {{"1"}}));
+    // Picking the checked site now shows its recorded ranks without asking.
+    const std::uintmax_t mark = m_log->mark();
+    window.组合框_网站列表->setCurrentIndex(0);
+    onSiteSelected(window);
+    EXPECT_TRUE(m_log->since(mark, needlesOf("www.daily-check-seven.cn", {"日检七甲", "日检七乙"})).empty());
+    EXPECT_FALSE(window.cellText(0, KeywordColumn::Rank).isEmpty());
+    qputenv("ZERAVUDEZ_PROXY", "127.0.0.1:9");
+}
+
 // A simweb of the test's own, for answers that would disturb the other tests
 // of the shared fixture (the security check lasts for the rest of a run).
 class PrivateSimweb
