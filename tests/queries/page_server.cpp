@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <chrono>
+
 namespace zv {
 
 PageServer::PageServer()
@@ -24,6 +26,10 @@ PageServer::PageServer()
     m_server->Post(".*", answer);
     m_port = m_server->bind_to_any_port("127.0.0.1");
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    // A stop that comes before the server listens is lost and the listening
+    // thread never ends: wait until it listens.
+    while (m_port > 0 && !m_server->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 PageServer::~PageServer()
