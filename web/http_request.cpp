@@ -161,10 +161,8 @@ int socketEvents(short seen)
     return events;
 }
 
-// An easy handle and the multi handle that runs it, kept from one request to
-// the next: each request still has a connection of its own (opened for it and
-// closed after it), but the handles and their receive buffer are made once,
-// not once per request. The multi handle is driven by socket events, so
+// An easy handle and the multi handle that runs it, for one request on a
+// connection of its own. The multi handle is driven by socket events, so
 // libcurl is told which socket is ready instead of checking each one itself.
 struct Transfer
 {
@@ -173,27 +171,13 @@ struct Transfer
     SocketWatch watch;
 };
 
-// The transfers of this thread that no request is using.
-std::vector<std::unique_ptr<Transfer>>& idleTransfers()
-{
-    thread_local std::vector<std::unique_ptr<Transfer>> idle;
-    return idle;
-}
-
-// A transfer for one request: an idle one of the thread, or a new one. A
-// request started by an event handler while another one waits gets a transfer
-// of its own. Given back when the request is done.
+// The transfer of one request; a request started by an event handler while
+// another one waits gets a transfer of its own.
 class TransferLease
 {
 public:
     TransferLease()
     {
-        std::vector<std::unique_ptr<Transfer>>& idle = idleTransfers();
-        if (!idle.empty()) {
-            transfer_ = std::move(idle.back());
-            idle.pop_back();
-            return;
-        }
         auto fresh = std::make_unique<Transfer>();
         fresh->multi.reset(curl_multi_init());
         fresh->easy.reset(curl_easy_init());
@@ -207,16 +191,11 @@ public:
         transfer_ = std::move(fresh);
     }
 
-    ~TransferLease()
-    {
-        if (!transfer_)
-            return;
-        try {
-            idleTransfers().push_back(std::move(transfer_));
-        } catch (...) {
-            // Without room to keep it, the transfer is simply released.
-        }
-    }
+    // The transfer is released, not kept for the next request: libcurl
+    // 7.88 adds the cookie file name to a list on every request and only
+    // frees that list when the easy handle is cleaned up, so a reset handle
+    // used again would leak a little on every request.
+    ~TransferLease() = default;
 
     TransferLease(const TransferLease&) = delete;
     TransferLease& operator=(const TransferLease&) = delete;
