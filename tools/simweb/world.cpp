@@ -108,14 +108,14 @@ Charset parseCharset(const std::string& name)
 
 // {"status": 500}, {"stall": true}, {"results": "none"} or {"results": "broken"};
 // the last two only where result pages are meant.
-EngineAnswer parseEngineAnswer(const json& spec, bool resultPage)
+EngineAnswer parseEngineAnswer(const json& entry, bool resultPage)
 {
-    if (!spec.is_object()) {
-        throw std::invalid_argument("an engine answer must be an object, not " + spec.dump());
+    if (!entry.is_object()) {
+        throw std::invalid_argument("an engine answer must be an object, not " + entry.dump());
     }
     EngineAnswer answer;
     int given = 0;
-    for (const auto& [key, value] : spec.items()) {
+    for (const auto& [key, value] : entry.items()) {
         if (key == "status") {
             answer.kind = EngineAnswer::Kind::Status;
             answer.status = value.get<int>();
@@ -144,7 +144,7 @@ EngineAnswer parseEngineAnswer(const json& spec, bool resultPage)
         ++given;
     }
     if (given > 1) {
-        throw std::invalid_argument("an engine answer names one of status, stall, results: " + spec.dump());
+        throw std::invalid_argument("an engine answer names one of status, stall, results: " + entry.dump());
     }
     return answer;
 }
@@ -445,10 +445,10 @@ std::unique_ptr<World> World::fromScenarioText(const std::string& jsonText, cons
             world->scenario_->verification = verification;
         }
         const json engineKeywords = engine.value("keywords", json::object());
-        for (const auto& [keyword, spec] : engineKeywords.items()) {
+        for (const auto& [keyword, entry] : engineKeywords.items()) {
             Scenario::EngineKeyword k;
-            k.every = parseEngineAnswer(spec, true);
-            const json pages = spec.value("pages", json::object());
+            k.every = parseEngineAnswer(entry, true);
+            const json pages = entry.value("pages", json::object());
             for (const auto& [pageText, pageSpec] : pages.items()) {
                 int page = 0;
                 const auto [end, ec] = std::from_chars(pageText.data(), pageText.data() + pageText.size(), page);
@@ -462,13 +462,13 @@ std::unique_ptr<World> World::fromScenarioText(const std::string& jsonText, cons
         const json overviewAnswers = engine.value("overview", json::object());
         for (const auto& [site, figures] : overviewAnswers.items()) {
             auto& answers = world->scenario_->overviewAnswers[lowerAscii(site)];
-            for (const auto& [figure, spec] : figures.items()) {
+            for (const auto& [figure, entry] : figures.items()) {
                 static const std::set<std::string> known
                     = {"snapshot", "indexed", "backlinks", "today", "week", "month", "*"};
                 if (!known.contains(figure)) {
                     throw std::invalid_argument("unknown overview figure \"" + figure + "\"");
                 }
-                answers[figure] = parseEngineAnswer(spec, false);
+                answers[figure] = parseEngineAnswer(entry, false);
             }
         }
         const json index = doc.value("index", json::object());
