@@ -6,10 +6,11 @@
 // in ZV_SIMWEB).
 
 #include "app/home_page.h"
+#include "app/keyword_registry.h"
 #include "app/main_window.h"
+#include "bench/simulated_web.h"
 #include "queries/rank_search.h"
 #include "readers/rank_page.h"
-#include "app/keyword_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "view/message_box.h"
@@ -24,18 +25,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -44,66 +37,9 @@ constexpr int kPages = 8;
 const zv::Text kSite = "www.example.com";
 
 // The simweb process for the whole run.
-class SimulatedWeb
+zv::bench::SimulatedWeb& simulatedWeb()
 {
-public:
-    SimulatedWeb()
-    {
-        std::string program;
-        if (const char* path = std::getenv("ZV_SIMWEB"))
-            program = path;
-        else
-            program = (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "simweb").string();
-        int out[2];
-        if (pipe(out) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        std::vector<std::string> args {program, "--port", "0"};
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const bool started = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        if (!started) {
-            m_pid = 0;
-            close(out[0]);
-            return;
-        }
-        // simweb prints the port it listens on as the first number of its
-        // first line.
-        std::string line;
-        char c = 0;
-        while (read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        close(out[0]);
-        const auto digits = line.find_first_of("0123456789");
-        if (digits != std::string::npos)
-            m_port = std::atoi(line.c_str() + digits);
-        if (m_port > 0)
-            setenv("ZERAVUDEZ_PROXY", ("127.0.0.1:" + std::to_string(m_port)).c_str(), 1);
-    }
-    ~SimulatedWeb()
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    bool running() const { return m_port > 0; }
-
-private:
-    pid_t m_pid = 0;
-    int m_port = 0;
-};
-
-SimulatedWeb& simulatedWeb()
-{
-    static SimulatedWeb web;
+    static zv::bench::SimulatedWeb web;
     return web;
 }
 

@@ -12,6 +12,7 @@
 #include "readers/rank_page.h"
 #include "store/schema.h"
 #include "store/store.h"
+#include "table_rows.h"
 #include "view/qt_text.h"
 
 #include <QCoreApplication>
@@ -100,38 +101,8 @@ protected:
 
     QString rankShown(int row) { return view().cellText(row, KeywordColumn::Rank); }
 
-    // Every row of a per-site table: column texts by position.
-    std::vector<std::vector<Text>> rows(const Text& table)
-    {
-        std::vector<std::vector<Text>> result;
-        Store& store = view().store();
-        EXPECT_TRUE(store.openRecordset("select * from " + table + " order by keydate", SqlText));
-        for (int r = 0; r < store.recordCount(); ++r, store.moveNext()) {
-            std::vector<Text> row;
-            for (int c = 0; !store.fieldName(c).empty(); ++c) {
-                Text value;
-                store.readText(Field(c), value);
-                row.push_back(value);
-            }
-            result.push_back(row);
-        }
-        return result;
-    }
-
-    std::vector<Text> todayRow(const Text& table)
-    {
-        Store& store = view().store();
-        std::vector<Text> row;
-        EXPECT_TRUE(store.openRecordset("select * from " + table + " where keydate=date()", SqlText));
-        if (store.recordCount() != 1)
-            return row;
-        for (int c = 0; !store.fieldName(c).empty(); ++c) {
-            Text value;
-            store.readText(Field(c), value);
-            row.push_back(value);
-        }
-        return row;
-    }
+    std::vector<test::TableRow> rows(const Text& table) { return test::tableRows(view().store(), table); }
+    test::TableRow todayRow(const Text& table) { return test::todayTableRow(view().store(), table); }
 
     QTemporaryDir m_data;
     PageServer m_server;
