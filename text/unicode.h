@@ -66,4 +66,17 @@ struct CodePage936Char
 // once from ICU's converter and normaliser.
 const CodePage936Char* codePage936Table();
 
+// The length of the UTF-8 sequence a lead byte starts (1 for a byte that
+// starts none).
+inline std::size_t utf8CharLength(unsigned char lead)
+{
+    if (lead >= 0xF0)
+        return 4;
+    if (lead >= 0xE0)
+        return 3;
+    if (lead >= 0xC0)
+        return 2;
+    return 1;
+}
+
 } // namespace zv

@@ -89,17 +89,6 @@ std::size_t encodeUtf8(char32_t c, char* out)
     return 4;
 }
 
-std::size_t utf8CharLength(unsigned char lead)
-{
-    if (lead >= 0xF0)
-        return 4;
-    if (lead >= 0xE0)
-        return 3;
-    if (lead >= 0xC0)
-        return 2;
-    return 1;
-}
-
 // The length of a character of text this file writes: two bytes from a lead
 // byte 0x81..0xFE on, else one (0x80 and 0xFF stand alone in this code page).
 std::size_t textCharLength(unsigned char lead)

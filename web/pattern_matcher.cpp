@@ -86,17 +86,6 @@ pcre2_match_data* sharedMatchData(std::uint32_t pairs)
     return data.get();
 }
 
-std::size_t utf8CharLength(unsigned char lead)
-{
-    if (lead >= 0xF0)
-        return 4;
-    if (lead >= 0xE0)
-        return 3;
-    if (lead >= 0xC0)
-        return 2;
-    return 1;
-}
-
 // \uXXXX escapes, unset back-references matching nothing and "$" only at the
 // very end in single-line mode, as the program's patterns expect. "\C" (one
 // byte of a character) is refused: it would leave the search in the middle of

@@ -10,29 +10,18 @@
 
 #include <nlohmann/json.hpp>
 
+#include "readers/engine_page.h"
 #include "tests/simweb/page_reading.h"
 #include "tests/support/temp_dir.h"
 #include "tools/simweb/proxy_server.h"
 #include "tools/simweb/sim_web.h"
 #include "web/codepage.h"
-#include "readers/engine_page.h"
 #include "web/http_request.h"
 
 namespace zv::test {
 namespace {
 
 using simweb::World;
-
-std::vector<nlohmann::json> logLines(const std::string& path)
-{
-    std::vector<nlohmann::json> lines;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        lines.push_back(nlohmann::json::parse(line));
-    }
-    return lines;
-}
 
 std::unique_ptr<World> worldFrom(const std::string& json)
 {

@@ -1,5 +1,7 @@
 #include "tests/simweb/page_reading.h"
 
+#include <fstream>
+
 #include "web/codepage.h"
 #include "web/pattern_matcher.h"
 
@@ -138,6 +140,17 @@ std::vector<Text> readMetaKeywords(const ByteBlock& body)
         }
     }
     return pieces;
+}
+
+std::vector<nlohmann::json> logLines(const std::string& path)
+{
+    std::vector<nlohmann::json> lines;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        lines.push_back(nlohmann::json::parse(line));
+    }
+    return lines;
 }
 
 } // namespace zv::test

@@ -8,6 +8,8 @@
 
 #include "text/text.h"
 
+#include <nlohmann/json.hpp>
+
 namespace zv::test {
 
 // UTF-8 source text as code page 936.
@@ -41,5 +43,8 @@ bool saysTooFrequent(const ByteBlock& page);
 
 // The keyword pieces the home-page import hands on.
 std::vector<Text> readMetaKeywords(const ByteBlock& body);
+
+// The lines of simweb's request log, one JSON object each.
+std::vector<nlohmann::json> logLines(const std::string& path);
 
 } // namespace zv::test

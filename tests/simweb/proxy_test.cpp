@@ -47,17 +47,6 @@ std::string rawExchange(int port, const std::string& request)
     return reply;
 }
 
-std::vector<nlohmann::json> logLines(const std::string& path)
-{
-    std::vector<nlohmann::json> lines;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        lines.push_back(nlohmann::json::parse(line));
-    }
-    return lines;
-}
-
 class ProxyTest : public ::testing::Test
 {
 protected:
