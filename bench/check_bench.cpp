@@ -8,6 +8,7 @@
 #include "app/home_page.h"
 #include "app/keyword_registry.h"
 #include "app/main_window.h"
+#include "bench/simulated_web.h"
 #include "queries/rank_search.h"
 #include "queries/site_overview.h"
 #include "store/schema.h"
@@ -59,40 +60,11 @@ QApplication& application()
     return app;
 }
 
-// The simweb process for the whole run.
-class SimulatedWeb
-{
-public:
-    SimulatedWeb()
-    {
-        m_process.start(buildProgram("ZV_SIMWEB", "simweb"), {u"--port"_s, u"0"_s, u"--learn"_s});
-        // The port is the first number of simweb's first line.
-        if (!m_process.waitForStarted() || !m_process.waitForReadyRead(20000))
-            return;
-        const QByteArray line = m_process.readLine();
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            if (line[i] >= '0' && line[i] <= '9') {
-                m_port = line.mid(i).trimmed().toInt();
-                break;
-            }
-        }
-    }
-    ~SimulatedWeb()
-    {
-        m_process.terminate();
-        m_process.waitForFinished();
-    }
-    int port() const { return m_port; }
-
-private:
-    QProcess m_process;
-    int m_port = 0;
-};
-
-SimulatedWeb& simulatedWeb()
+// The simweb process for the whole run, learning the sites so that they rank.
+zv::bench::SimulatedWeb& simulatedWeb()
 {
     application();
-    static SimulatedWeb web;
+    static zv::bench::SimulatedWeb web(true);
     return web;
 }
 

@@ -73,6 +73,7 @@ public:
     SimulatedWeb& operator=(const SimulatedWeb&) = delete;
 
     bool running() const { return m_port > 0; }
+    int port() const { return m_port; }
 
 private:
     pid_t m_pid = 0;
