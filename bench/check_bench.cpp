@@ -5,15 +5,14 @@
 // save. Both ask a simweb started next to this program (build/simweb, or the
 // path in ZV_SIMWEB) that learns the sites, so they rank.
 
-#include "app/home_page.h"
 #include "app/keyword_registry.h"
 #include "app/main_window.h"
 #include "bench/simulated_web.h"
+#include "bench/window_application.h"
 #include "queries/rank_search.h"
 #include "queries/site_overview.h"
 #include "store/schema.h"
 #include "store/store.h"
-#include "view/message_box.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -49,15 +48,7 @@ QString buildProgram(const char* variable, const char* name)
 
 QApplication& application()
 {
-    static int argc = 1;
-    static char name[] = "check_bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    zv::setScriptedMessageBoxes(true);
-    zv::setUrlOpener([](const QUrl&) {});
-    return app;
+    return zv::bench::windowApplication("check_bench");
 }
 
 // The simweb process for the whole run, learning the sites so that they rank.

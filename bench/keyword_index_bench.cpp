@@ -2,16 +2,15 @@
 // the site does: one statement per keyword, the hex text decoded and the
 // picture shown in the keyword table. No request is made.
 
-#include "app/home_page.h"
+#include "app/keyword_registry.h"
 #include "app/main_window.h"
+#include "bench/window_application.h"
 #include "imaging/bmp.h"
 #include "imaging/fitting.h"
 #include "queries/keyword_index.h"
 #include "readers/hex_text.h"
-#include "app/keyword_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
-#include "view/message_box.h"
 #include "view/qt_text.h"
 
 #include <QApplication>
@@ -64,14 +63,7 @@ struct LoadedSite
 
 void BM_LoadKeywordIndexes500(benchmark::State& state)
 {
-    static int argc = 1;
-    static char name[] = "keyword_index_bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    zv::setScriptedMessageBoxes(true);
-    zv::setUrlOpener([](const QUrl&) {});
+    zv::bench::windowApplication("keyword_index_bench");
     LoadedSite site;
     if (site.window->keywordRowCount() != kKeywords) {
         state.SkipWithError("the keyword table was not filled");

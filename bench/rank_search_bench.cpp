@@ -5,15 +5,14 @@
 // The simweb program is started next to this one (build/simweb, or the path
 // in ZV_SIMWEB).
 
-#include "app/home_page.h"
 #include "app/keyword_registry.h"
 #include "app/main_window.h"
 #include "bench/simulated_web.h"
+#include "bench/window_application.h"
 #include "queries/rank_search.h"
 #include "readers/rank_page.h"
 #include "store/schema.h"
 #include "store/store.h"
-#include "view/message_box.h"
 #include "view/qt_text.h"
 #include "web/codepage.h"
 #include "web/http_request.h"
@@ -122,14 +121,7 @@ void BM_RankSearchInWindow(benchmark::State& state)
         state.SkipWithError("simweb could not be started");
         return;
     }
-    static int argc = 1;
-    static char name[] = "rank_search_bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    zv::setScriptedMessageBoxes(true);
-    zv::setUrlOpener([](const QUrl&) {});
+    zv::bench::windowApplication("rank_search_bench");
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", data.path().toUtf8());
     qputenv("XDG_CACHE_HOME", data.path().toUtf8());

@@ -6,8 +6,9 @@
 // rank curve page from a year of history (baseline: the drawing alone, with
 // the 30 values at hand).
 
-#include "app/home_page.h"
 #include "app/main_window.h"
+#include "app/site_registry.h"
+#include "bench/window_application.h"
 #include "charts/drawing_surface.h"
 #include "charts/rank_curve_renderer.h"
 #include "charts/rank_curve_window.h"
@@ -15,10 +16,8 @@
 #include "imaging/fitting.h"
 #include "queries/keyword_index.h"
 #include "readers/hex_text.h"
-#include "app/site_registry.h"
 #include "store/schema.h"
 #include "store/store.h"
-#include "view/message_box.h"
 #include "view/qt_text.h"
 
 #include <QApplication>
@@ -133,17 +132,9 @@ struct DataFolder
 
 QApplication& application()
 {
-    static int argc = 1;
-    static char name[] = "window_bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Nothing may reach the network: a request meets a closed loopback port.
     qputenv("ZERAVUDEZ_PROXY", "127.0.0.1:9");
-    static QApplication app(argc, argv);
-    zv::setScriptedMessageBoxes(true);
-    zv::setUrlOpener([](const QUrl&) {});
-    return app;
+    return zv::bench::windowApplication("window_bench");
 }
 
 const DataFolder& folderWithSites(int sites)
