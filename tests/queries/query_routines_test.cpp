@@ -10,6 +10,7 @@
 #include "queries/rank_search.h"
 #include "queries/site_overview.h"
 #include "readers/rank_page.h"
+#include "result_pages.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "table_rows.h"
@@ -29,25 +30,9 @@ using test::FakeQueryView;
 
 const Text kSite = "www.example.com";
 
-Text g(std::string_view utf8)
-{
-    return utf8ToGbkString(utf8);
-}
-
-QString q(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-std::string resultPage(const std::vector<std::pair<int, std::string>>& results)
-{
-    std::string page = "<html><body>\n";
-    for (const auto& [position, address] : results) {
-        page += "<table class=\"result\" id=\"" + std::to_string(position) + "\"><tr><td><h3>结果</h3>\n";
-        page += "<span class=\"g\">" + address + " 2024-5-6 </span>\n</td></tr></table>\n";
-    }
-    return page + "</body></html>";
-}
+using test::g;
+using test::q;
+using test::resultPage;
 
 class QueryRoutines : public ::testing::Test
 {
