@@ -9,6 +9,8 @@ namespace zv::test {
 
 namespace {
 const char* const kResultBlock = "<table.*?id=\"(.*?)\"[\\s\\S]*?</table>";
+const char* const kListBlock = "<li class=\"result\" data-pos=\"(\\d+)\">[\\s\\S]*?</li>";
+const char* const kListEntry = "<div class=\"url\">.*?</div>";
 } // namespace
 
 Text gbk(const char* utf8)
@@ -49,6 +51,41 @@ Text readRanks(const std::vector<ByteBlock>& pages, const Text& site)
                     continue;
                 }
                 column += blocks.subMatchText(n, 1) + (containsText(line, site + "/ ") ? ". " : " ");
+                break;
+            }
+        }
+    }
+    return column;
+}
+
+std::string listRankAddress(const Text& keyword, int page)
+{
+    return "http://search.example.com/search?q=" + urlEncode(keyword, true, true)
+        + "&first=" + std::to_string(1 + (page - 1) * 100) + "&count=100";
+}
+
+int listResultCount(const ByteBlock& page)
+{
+    PatternMatcher blocks;
+    blocks.execute(gbk(kListBlock), utf8ToGbk(page));
+    return blocks.matchCount();
+}
+
+Text readListRanks(const std::vector<ByteBlock>& pages, const Text& site)
+{
+    Text column;
+    PatternMatcher blocks;
+    PatternMatcher entries;
+    for (const ByteBlock& body : pages) {
+        blocks.execute(gbk(kListBlock), utf8ToGbk(body));
+        for (int n = 1; n <= blocks.matchCount(); ++n) {
+            entries.execute(gbk(kListEntry), blocks.matchText(n));
+            for (int e = 1; e <= entries.matchCount(); ++e) {
+                const Text entry = entries.matchText(e);
+                if (!containsText(entry, site)) {
+                    continue;
+                }
+                column += blocks.subMatchText(n, 1) + (containsText(entry, site + "/<") ? ". " : " ");
                 break;
             }
         }

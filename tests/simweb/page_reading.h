@@ -23,6 +23,14 @@ std::string overviewAddress(const std::string& term);
 // Result blocks on a page, as the rank search's block pattern finds them.
 int resultBlockCount(const ByteBlock& page);
 
+// The same for search.example.com, with the patterns of its engine profile:
+// the search address of result page p (100 results a page), the result items
+// on a page, and the rank column the profile's rules give (an entry is the
+// site's home page when it holds the site address followed by "/<").
+std::string listRankAddress(const Text& keyword, int page);
+int listResultCount(const ByteBlock& page);
+Text readListRanks(const std::vector<ByteBlock>& pages, const Text& site);
+
 // Entries appended to the rank column for the site over the given result
 // pages: position then ". " (home page) or " ".
 Text readRanks(const std::vector<ByteBlock>& pages, const Text& site);

@@ -37,6 +37,19 @@ std::string lineDate(std::uint64_t h, Day day)
     return dayText(day - static_cast<Day>(h % 40));
 }
 
+std::uint64_t lineHash(const std::string& site, const RankEntry& entry, bool secondLine)
+{
+    return hashOf({site, "line"}, entry.position * 2 + (secondLine ? 1 : 0));
+}
+
+// The page a site's entry line shows; a double entry's second line shows the
+// other kind of page.
+std::string entryPath(const std::string& site, const RankEntry& entry, bool secondLine)
+{
+    const bool home = secondLine ? !entry.home : entry.home;
+    return home ? "/" : pagePath(lineHash(site, entry, secondLine) >> 12);
+}
+
 std::string head(const std::string& title)
 {
     return "<!DOCTYPE html>\n<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" "
@@ -116,12 +129,27 @@ std::string htmlEscape(std::string_view text)
     return out;
 }
 
-std::string entryLine(const std::string& site, const RankEntry& entry, Day day, bool secondLine)
+std::string percentEncode(std::string_view text)
 {
-    const std::uint64_t h = hashOf({site, "line"}, entry.position * 2 + (secondLine ? 1 : 0));
-    const std::string date = lineDate(h, day);
-    const bool home = secondLine ? !entry.home : entry.home;
-    const std::string tail = home ? "/ " + date + " " : pagePath(h >> 12) + " " + date + " ";
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
+            || c == '.' || c == '_' || c == '~';
+        if (plain) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string entryAddress(const std::string& site, const RankEntry& entry, bool secondLine)
+{
+    const std::string path = entryPath(site, entry, secondLine);
     EntryKind kind = entry.kind;
     if (kind == EntryKind::Capitals && upperAscii(site) == site) {
         kind = EntryKind::Markup; // no letters to capitalise
@@ -129,26 +157,66 @@ std::string entryLine(const std::string& site, const RankEntry& entry, Day day, 
     switch (kind) {
     case EntryKind::Page:
     case EntryKind::Double:
-        return site + tail;
+        return site + path;
     case EntryKind::Capitals:
-        return upperAscii(site) + tail;
+        return upperAscii(site) + path;
     case EntryKind::Markup: {
         std::size_t cut = site.find('.') + 1;
         if (cut == 0 || cut >= site.size()) {
             cut = std::max<std::size_t>(1, site.size() / 2);
         }
-        return site.substr(0, cut) + "<b>" + site.substr(cut) + "</b>" + tail;
+        return site.substr(0, cut) + "<b>" + site.substr(cut) + "</b>" + path;
     }
     case EntryKind::CutShort:
-        return site.substr(0, site.size() > 3 ? site.size() - 3 : 1) + "... " + date + " ";
+        return site.substr(0, site.size() > 3 ? site.size() - 3 : 1) + "...";
     }
-    return site + tail;
+    return site + path;
+}
+
+std::string entryLine(const std::string& site, const RankEntry& entry, Day day, bool secondLine)
+{
+    return entryAddress(site, entry, secondLine) + " " + lineDate(lineHash(site, entry, secondLine), day) + " ";
+}
+
+std::vector<ResultItem> resultItems(const World& world, const std::string& keyword, int first, int last, Day day)
+{
+    const std::map<int, Placement> placed = world.placements(keyword, day);
+    const std::vector<std::string> sites = world.sites();
+    const std::string kw = htmlEscape(keyword);
+    std::vector<ResultItem> items;
+    for (int position = first; position <= last; ++position) {
+        ResultItem item;
+        item.position = position;
+        const auto it = placed.find(position);
+        if (it != placed.end()) {
+            const Placement& p = it->second;
+            item.host = p.site;
+            item.path = entryPath(p.site, p.entry, false);
+            item.title = kw + "_" + htmlEscape(p.site);
+            item.snippet = "关于" + kw + "的最新资讯，尽在" + htmlEscape(p.site) + "。";
+            for (const bool second : {false, true}) {
+                if (second && p.entry.kind != EntryKind::Double) {
+                    break;
+                }
+                item.lines.push_back(
+                    {entryAddress(p.site, p.entry, second), lineDate(lineHash(p.site, p.entry, second), day)});
+            }
+        } else {
+            item.host = fillerDomain(sites, keyword, position);
+            item.filler = true;
+            const std::uint64_t h = hashOf({keyword, item.host}, position);
+            item.path = pagePath(h);
+            item.title = kw + "相关信息 - " + item.host;
+            item.snippet = "本站提供" + kw + "的详细介绍与相关资料。";
+            item.lines.push_back({item.host + item.path, lineDate(h >> 20, day)});
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 std::string rankPage(const World& world, const std::string& keyword, int offset, int count, Day day)
 {
-    const std::map<int, Placement> placed = world.placements(keyword, day);
-    const std::vector<std::string> sites = world.sites();
     const std::string kw = htmlEscape(keyword);
     std::string out = head(keyword);
     const int first = std::max(0, offset) + 1;
@@ -158,24 +226,14 @@ std::string rankPage(const World& world, const std::string& keyword, int offset,
         return out + kTail;
     }
     out += "<div class=\"nums\">百度为您找到相关结果约" + groupedNumber(World::totalResults * 1250LL) + "个</div>\n";
-    for (int position = first; position <= last; ++position) {
-        const auto it = placed.find(position);
-        if (it != placed.end()) {
-            const Placement& p = it->second;
-            std::vector<std::string> lines {entryLine(p.site, p.entry, day)};
-            if (p.entry.kind == EntryKind::Double) {
-                lines.push_back(entryLine(p.site, p.entry, day, true));
-            }
-            out += resultBlock(position, "http://" + p.site + "/", kw + "_" + htmlEscape(p.site),
-                               "关于" + kw + "的最新资讯，尽在" + htmlEscape(p.site) + "。", lines);
-            continue;
+    for (const ResultItem& item : resultItems(world, keyword, first, last, day)) {
+        std::vector<std::string> lines;
+        for (const ResultLine& line : item.lines) {
+            lines.push_back(line.address + " " + line.date + " ");
         }
-        const std::string domain = fillerDomain(sites, keyword, position);
-        const std::uint64_t h = hashOf({keyword, domain}, position);
-        const std::string path = pagePath(h);
-        out += resultBlock(position, "http://" + domain + path, kw + "相关信息 - " + domain,
-                           "本站提供" + kw + "的详细介绍与相关资料。",
-                           {domain + path + " " + lineDate(h >> 20, day) + " "});
+        // A site's result links its home page whichever page the line shows.
+        const std::string url = "http://" + item.host + (item.filler ? item.path : "/");
+        out += resultBlock(item.position, url, item.title, item.snippet, lines);
     }
     out += "<p id=\"page\">";
     for (int page = 0; page < 8; ++page) {
@@ -445,19 +503,6 @@ std::string verificationPage()
 
 std::string verificationAddress(const std::string& askedUrl)
 {
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string back;
-    for (unsigned char c : askedUrl) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
-            || c == '.' || c == '_' || c == '~';
-        if (plain) {
-            back += static_cast<char>(c);
-        } else {
-            back += '%';
-            back += hex[c >> 4];
-            back += hex[c & 15];
-        }
-    }
     const std::uint64_t h = hashOf({askedUrl, "verify"});
     static constexpr char digits[] = "0123456789abcdef";
     std::string signature;
@@ -465,7 +510,7 @@ std::string verificationAddress(const std::string& askedUrl)
         signature += digits[hashOf({askedUrl, "signature"}, i) % 16];
     }
     return "http://" + std::string(kVerifyHost) + "/static/captcha/tuxing.html?&ak=c27bbc89afca0463650ac9bde68ebe06"
-        + "&backurl=" + back + "&logid=" + std::to_string(h >> 16) + "&signature=" + signature;
+        + "&backurl=" + percentEncode(askedUrl) + "&logid=" + std::to_string(h >> 16) + "&signature=" + signature;
 }
 
 std::string movedPage()

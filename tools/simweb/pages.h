@@ -6,18 +6,49 @@
 // "百度为您找到相关结果…个"; index rows are <tr ... id="indexN">.
 
 #include <string>
+#include <vector>
 
 #include "tools/simweb/world.h"
 
 namespace zv::simweb {
 
 std::string htmlEscape(std::string_view text);
+// Every byte but letters, digits and "-._~" as %XX.
+std::string percentEncode(std::string_view text);
+
+// The displayed-address line of one result, as both engines' pages show it:
+// the address ("www.site.cn/" for a home page, "www.site.cn/news/123.html"
+// for another page, or a near miss of it) and the date beside it.
+struct ResultLine
+{
+    std::string address; // HTML
+    std::string date;
+};
+
+// One result of a keyword's list, whichever engine's mark-up shows it.
+struct ResultItem
+{
+    int position = 0;
+    std::string host; // the site's, or a filler domain that holds no site
+    bool filler = false;
+    std::string path; // of the page the first line shows: "/" or "/folder/n.html"
+    std::string title; // HTML
+    std::string snippet; // HTML
+    std::vector<ResultLine> lines; // two for a double entry
+};
+
+// Results first .. last (1-based, inclusive) of the list the engines give for
+// keyword on day: the world's site entries at their positions, fillers in
+// between.
+std::vector<ResultItem> resultItems(const World& world, const std::string& keyword, int first, int last, Day day);
 
 // Result page of a keyword search: positions offset + 1 .. offset + count.
 std::string rankPage(const World& world, const std::string& keyword, int offset, int count, Day day);
 
 // The displayed-address line of a site's entry (the text inside <span class="g">).
 std::string entryLine(const std::string& site, const RankEntry& entry, Day day, bool secondLine = false);
+// The address part of that line, without the date.
+std::string entryAddress(const std::string& site, const RankEntry& entry, bool secondLine = false);
 
 // site: searches; figure is the text between "找到相关结果数" and "个".
 std::string sitePage(const std::string& site, const std::string& figure, const std::string& query, Day day);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 
+#include "tools/simweb/list_pages.h"
 #include "tools/simweb/pages.h"
 #include "tools/simweb/pictures.h"
 
@@ -49,9 +50,12 @@ SimResponse html(std::string body, int status = 200)
     return {status, "text/html; charset=utf-8", std::move(body), {}, false};
 }
 
-// The page an engine answer stands for; nothing when the normal page is due.
-std::optional<SimResponse> unusualAnswer(const EngineAnswer& answer, const std::string& keyword)
+// The page an engine answer stands for, in that engine's mark-up; nothing
+// when the normal page is due.
+std::optional<SimResponse> unusualAnswer(const EngineAnswer& answer, const std::string& keyword,
+                                         Engine engine = Engine::Tables)
 {
+    const bool list = engine == Engine::List;
     switch (answer.kind) {
     case EngineAnswer::Kind::Normal:
         return std::nullopt;
@@ -63,9 +67,9 @@ std::optional<SimResponse> unusualAnswer(const EngineAnswer& answer, const std::
         return held;
     }
     case EngineAnswer::Kind::NoResults:
-        return html(noResultsPage(keyword));
+        return html(list ? listNoResultsPage(keyword) : noResultsPage(keyword));
     case EngineAnswer::Kind::Broken:
-        return html(brokenResultPage(keyword));
+        return html(list ? listBrokenPage(keyword) : brokenResultPage(keyword));
     }
     return std::nullopt;
 }
@@ -157,19 +161,31 @@ SimResponse SimWeb::handle(const SimRequest& request) const
     const SplitUrl url = splitTarget(request.target, request.hostHeader);
     const Day day = world_.day();
     if (url.host == kSearchHost) {
-        if (world_.countEngineRequest()) {
-            return verification(request);
+        if (world_.countEngineRequest(Engine::Tables)) {
+            return verification(request, Engine::Tables);
         }
         if (url.path != "/s") {
             return html(notFoundPage(absoluteUrl(request)), 404);
         }
         return search(parseQuery(url.query), day);
     }
+    if (url.host == kListEngineHost) {
+        if (world_.countEngineRequest(Engine::List)) {
+            return verification(request, Engine::List);
+        }
+        if (url.path != "/search") {
+            return html(notFoundPage(absoluteUrl(request)), 404);
+        }
+        return listSearch(parseQuery(url.query), day);
+    }
     if (url.host == kIndexHost) {
         return index(request, url, day);
     }
     if (url.host == kVerifyHost) {
         return html(verificationPage());
+    }
+    if (url.host == kListVerifyHost) {
+        return html(listVerificationPage());
     }
     if (url.host.empty()) {
         return html(notFoundPage(absoluteUrl(request)), 400);
@@ -239,14 +255,34 @@ SimResponse SimWeb::search(const std::map<std::string, std::string>& query, Day 
     return html(rankPage(world_, wd, offset, count, day));
 }
 
-SimResponse SimWeb::verification(const SimRequest& request) const
+SimResponse SimWeb::listSearch(const std::map<std::string, std::string>& query, Day day) const
 {
+    auto value = [&query](const char* key) {
+        const auto it = query.find(key);
+        return it == query.end() ? std::string() : it->second;
+    };
+    const std::string keyword = trimmed(value("q"));
+    if (keyword.empty()) {
+        return html(listSearchForm());
+    }
+    const int first = std::max(1, toInt(value("first"), 1));
+    const int count = std::clamp(toInt(value("count"), 10), 1, 100);
+    if (auto unusual = unusualAnswer(world_.rankAnswer(keyword, (first - 1) / count + 1), keyword, Engine::List)) {
+        return *unusual;
+    }
+    return html(listRankPage(world_, keyword, first, count, day));
+}
+
+SimResponse SimWeb::verification(const SimRequest& request, Engine engine) const
+{
+    const bool list = engine == Engine::List;
     const Verification& check = *world_.verification();
     if (!check.redirect) {
-        return html(verificationPage());
+        return html(list ? listVerificationPage() : verificationPage());
     }
     SimResponse moved = html(movedPage(), 302);
-    moved.headers.emplace_back("Location", verificationAddress(absoluteUrl(request)));
+    const std::string asked = absoluteUrl(request);
+    moved.headers.emplace_back("Location", list ? listVerificationAddress(asked) : verificationAddress(asked));
     return moved;
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 // Answers one request of the simulated web: the search engine on
-// www.baidu.com, the index service on index.zeravudez.com and a home page for
-// every other host. Requests come as a proxy receives them (the request line
-// carries the absolute address) or as a plain server receives them (a path
-// and a Host header).
+// www.baidu.com, a second one with other mark-up on search.example.com, the
+// index service on index.zeravudez.com and a home page for every other host. Requests come as a proxy receives them
+// (the request line carries the absolute address) or as a plain server receives them (a path and a Host header).
 
 #include <map>
 #include <string>
@@ -18,6 +17,9 @@ inline constexpr const char* kSearchHost = "www.baidu.com";
 inline constexpr const char* kIndexHost = "index.zeravudez.com";
 // Where the engine sends a client it wants to check.
 inline constexpr const char* kVerifyHost = "wappass.baidu.com";
+// The second engine (result list items instead of tables) and its check host.
+inline constexpr const char* kListEngineHost = "search.example.com";
+inline constexpr const char* kListVerifyHost = "verify.example.com";
 
 struct SimRequest
 {
@@ -65,7 +67,8 @@ public:
 
 private:
     SimResponse search(const std::map<std::string, std::string>& query, Day day) const;
-    SimResponse verification(const SimRequest& request) const;
+    SimResponse listSearch(const std::map<std::string, std::string>& query, Day day) const;
+    SimResponse verification(const SimRequest& request, Engine engine) const;
     SimResponse index(const SimRequest& request, const SplitUrl& url, Day day) const;
 
     World& world_;

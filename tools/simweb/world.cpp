@@ -837,9 +837,9 @@ const std::optional<Verification>& World::verification() const
     return scenario_->verification;
 }
 
-bool World::countEngineRequest()
+bool World::countEngineRequest(Engine engine)
 {
-    const long long count = ++engineRequests_;
+    const long long count = ++(engine == Engine::List ? listEngineRequests_ : engineRequests_);
     return scenario_->verification && count > scenario_->verification->after;
 }
 

@@ -116,12 +116,16 @@ struct EngineAnswer
     int status = 0; // for Status
 };
 
-// The engine's security check: after this many requests to the engine have
+// The two search engines, after their result mark-up: www.baidu.com's tables
+// and search.example.com's list items.
+enum class Engine { Tables, List };
+
+// An engine's security check: after this many requests to the engine have
 // been answered, every later one gets the check instead.
 struct Verification
 {
     int after = 0;
-    bool redirect = true; // a 302 to kVerifyHost; otherwise a 200 check page on the engine itself
+    bool redirect = true; // a 302 to the engine's check host; otherwise a 200 check page on the engine itself
 };
 
 enum class PictureFormat { Png, Jpeg, Tiff, Bmp };
@@ -184,9 +188,10 @@ public:
     EngineAnswer overviewAnswer(const std::string& site, const std::string& figure) const;
 
     const std::optional<Verification>& verification() const;
-    // Counts one request to the engine; true when it is to get the security
-    // check. Counting goes on for the whole run, so the check never lifts.
-    bool countEngineRequest();
+    // Counts one request to an engine; true when it is to get the security
+    // check. Each engine counts its own requests against the same limit.
+    // Counting goes on for the whole run, so the check never lifts.
+    bool countEngineRequest(Engine engine);
 
     // Result positions the engine offers for a keyword (1..totalResults).
     static constexpr int totalResults = 800;
@@ -201,6 +206,7 @@ private:
     std::unique_ptr<Learned> learned_;
     std::optional<Day> fixedDay_;
     std::atomic<long long> engineRequests_ {0};
+    std::atomic<long long> listEngineRequests_ {0};
 };
 
 } // namespace zv::simweb
