@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -9,7 +10,7 @@ namespace zv {
 
 namespace {
 
-enum class Owner { Any, Check, Export };
+enum class Owner { Any, Check, Export, TestEngine };
 
 struct OptionSpec
 {
@@ -25,7 +26,9 @@ constexpr std::array kOptions {
     OptionSpec {u"--again", false, Owner::Check},     OptionSpec {u"--pause", true, Owner::Check},
     OptionSpec {u"--json", false, Owner::Check},      OptionSpec {u"--quiet", false, Owner::Check},
     OptionSpec {u"--from", true, Owner::Export},      OptionSpec {u"--to", true, Owner::Export},
-    OptionSpec {u"--overview", false, Owner::Export},
+    OptionSpec {u"--overview", false, Owner::Export},  OptionSpec {u"--engines", false, Owner::Any},
+    OptionSpec {u"--test-engine", true, Owner::Any},  OptionSpec {u"--page", true, Owner::TestEngine},
+    OptionSpec {u"--site", true, Owner::TestEngine},
 };
 
 const OptionSpec* findOption(QStringView name)
@@ -63,9 +66,10 @@ bool wantsCommandLine(const QStringList& arguments)
 CommandLine parseCommandLine(const QStringList& arguments)
 {
     CommandLine result;
-    bool help = false, version = false, check = false, exportMode = false;
+    bool help = false, version = false, check = false, exportMode = false, engines = false, testEngine = false;
     const OptionSpec* checkOnly = nullptr;
     const OptionSpec* exportOnly = nullptr;
+    const OptionSpec* testEngineOnly = nullptr;
     bool optionsEnded = false;
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -99,6 +103,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             checkOnly = option;
         if (option->owner == Owner::Export && !exportOnly)
             exportOnly = option;
+        if (option->owner == Owner::TestEngine && !testEngineOnly)
+            testEngineOnly = option;
 
         if (name == u"--help" || name == u"-h") {
             help = true;
@@ -118,6 +124,15 @@ CommandLine parseCommandLine(const QStringList& arguments)
             result.quiet = true;
         } else if (name == u"--overview") {
             result.overview = true;
+        } else if (name == u"--engines") {
+            engines = true;
+        } else if (name == u"--test-engine") {
+            testEngine = true;
+            result.engine = value;
+        } else if (name == u"--page") {
+            result.page = value;
+        } else if (name == u"--site") {
+            result.site = value;
         } else if (name == u"--pause") {
             result.pause = parsePauseRange(value);
             if (!result.pause)
@@ -139,8 +154,31 @@ CommandLine parseCommandLine(const QStringList& arguments)
         result.mode = CommandMode::Version;
         return result;
     }
-    if (check && exportMode)
-        return usageError(u"--check and --export cannot be combined"_s);
+    QStringList modes;
+    for (const auto& [given, modeName] : {std::pair {check, u"--check"_s}, std::pair {exportMode, u"--export"_s},
+                                          std::pair {engines, u"--engines"_s},
+                                          std::pair {testEngine, u"--test-engine"_s}}) {
+        if (given)
+            modes.append(modeName);
+    }
+    if (modes.size() > 1)
+        return usageError(u"%1 and %2 cannot be combined"_s.arg(modes.at(0), modes.at(1)));
+    if (engines || testEngine) {
+        if (checkOnly)
+            return usageError(u"%1 belongs to --check"_s.arg(checkOnly->name));
+        if (exportOnly)
+            return usageError(u"%1 belongs to --export"_s.arg(exportOnly->name));
+        if (engines && testEngineOnly)
+            return usageError(u"%1 belongs to --test-engine"_s.arg(testEngineOnly->name));
+        if (!result.addresses.isEmpty())
+            return usageError(u"unexpected argument %1"_s.arg(result.addresses.front()));
+        if (testEngine && result.page.isEmpty())
+            return usageError(u"--test-engine needs --page FILE"_s);
+        result.mode = engines ? CommandMode::Engines : CommandMode::TestEngine;
+        return result;
+    }
+    if (testEngineOnly)
+        return usageError(u"%1 belongs to --test-engine"_s.arg(testEngineOnly->name));
     if (!check && !exportMode) {
         if (arguments.isEmpty())
             return result;
@@ -169,6 +207,8 @@ QString helpText()
   zeravudez                 open the window
   zeravudez --check [ADDRESS...] [--index] [--again] [--pause MIN[-MAX]] [--json] [--quiet]
   zeravudez --export ADDRESS [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--overview]
+  zeravudez --engines
+  zeravudez --test-engine NAME --page FILE [--site ADDRESS]
   zeravudez --help | --version
 
 --check records today's overview figures and keyword ranks of the registered
@@ -192,8 +232,23 @@ another check running.
 figures) as CSV to standard output: a header row, then one row per recorded
 day; an empty cell is a day without a value.
 
+--engines lists the search engine profiles: the built-in one ("baidu") and
+every NAME.json in $XDG_CONFIG_HOME/zeravudez/engines, each with its file, its
+host and OK or what is wrong with it; "*" marks the one the rank search uses.
+
+--test-engine reads a result page saved from a browser (UTF-8) with the
+profile NAME (or the profile file given by its path) and prints its result
+blocks with their positions and address lines, whether it is a result page, a
+"no results" page or the engine's security check, and with --site the rank
+the search would show for the site on that page.
+
 Settings: $XDG_CONFIG_HOME/zeravudez/zeravudez.conf (proxy=host:port,
-pause=MIN-MAX). ZERAVUDEZ_PROXY=host:port overrides the proxy.
+pause=MIN-MAX, engine=NAME). ZERAVUDEZ_PROXY=host:port overrides the proxy.
+engine=NAME makes the rank search read the engine of the profile NAME.json
+(without engine=, the built-in one); a profile file named baidu.json takes the
+built-in's place when chosen. A profile that cannot be used is reported and
+the built-in one is used. The profile's pause applies unless --pause or
+pause= say otherwise.
 )"_s;
 }
 

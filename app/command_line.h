@@ -3,6 +3,8 @@
 // below run without a window or a display:
 //   --check [ADDRESS...] [--index] [--again] [--pause MIN[-MAX]] [--json] [--quiet]
 //   --export ADDRESS [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--overview]
+//   --engines
+//   --test-engine NAME --page FILE [--site ADDRESS]
 //   --help, --version
 // An option's value follows it as the next argument or after "=".
 
@@ -16,7 +18,7 @@
 
 namespace zv {
 
-enum class CommandMode { Window, Help, Version, Check, Export };
+enum class CommandMode { Window, Help, Version, Check, Export, Engines, TestEngine };
 
 struct CommandLine
 {
@@ -32,6 +34,10 @@ struct CommandLine
     QDate from; // null: from the first recorded day
     QDate to; // null: to the last recorded day
     bool overview = false;
+    // --test-engine: the profile, the saved result page and the site.
+    QString engine;
+    QString page;
+    QString site;
     // One line describing bad usage; the other fields are then meaningless.
     QString error;
 };

@@ -4,6 +4,8 @@
 #include "app/check_report.h"
 #include "app/configuration.h"
 #include "app/daily_check.h"
+#include "app/engine_choice.h"
+#include "app/engine_modes.h"
 #include "app/engine_pause.h"
 #include "app/history_export.h"
 #include "app/registered_sites.h"
@@ -114,6 +116,9 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
     if (!configuration.problems.isEmpty())
         report(err, problemsLine(configuration, configFile));
     applyConfiguredProxy(configuration);
+    const EngineChoice engine = chooseEngineProfile(configuration.engine, engineProfileFolder());
+    if (!engine.problem.isEmpty())
+        report(err, engine.problem);
 
     CheckLock lock(databasePath());
     QString lockMessage;
@@ -122,6 +127,7 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
         return kExitUsage;
     }
     WindowlessView view;
+    view.setEngineProfile(engine.entry.profile);
     StoreErrorsTo storeErrors(err);
     if (!openDatabase(view.store(), err))
         return kExitUsage;
@@ -134,8 +140,10 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
         return kExitUsage;
     }
 
-    // The command line's pause, else the settings file's, else the default.
-    const PauseRange pauseRange = commandLine.pause.value_or(configuration.pause.value_or(kCheckPause));
+    // The command line's pause, else the settings file's, else the engine
+    // profile's, else the default.
+    const PauseRange pauseRange = commandLine.pause.value_or(
+        configuration.pause.value_or(enginePauseOf(*engine.entry.profile).value_or(kCheckPause)));
     EnginePause pause(pauseRange, [](std::chrono::milliseconds wait) { std::this_thread::sleep_for(wait); });
     CheckProgress progress(err, errIsTerminal, commandLine.quiet, static_cast<int>(tables->size()));
     view.onEngineRequest = [&pause] { pause.beforeRequest(); };
@@ -187,6 +195,10 @@ int runCommandLine(const CommandLine& commandLine, QIODevice& out, QIODevice& er
         return runExport(commandLine, out, err);
     case CommandMode::Check:
         return runCheck(commandLine, out, err, errIsTerminal);
+    case CommandMode::Engines:
+        return runEngines(out, err);
+    case CommandMode::TestEngine:
+        return runTestEngine(commandLine, out, err);
     case CommandMode::Window:
         break;
     }

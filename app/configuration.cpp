@@ -86,6 +86,11 @@ std::optional<PauseRange> parsePauseRange(QStringView text)
     return PauseRange {*first, *second};
 }
 
+bool isEngineName(QStringView text)
+{
+    return !text.isEmpty() && !text.contains(u'/') && !text.startsWith(u'.');
+}
+
 bool isProxyAddress(QStringView text)
 {
     const qsizetype colon = text.lastIndexOf(u':');
@@ -128,6 +133,11 @@ Configuration readConfiguration(const QString& path)
             if (!configuration.pause)
                 configuration.problems.append(
                     u"pause=%1 is not MIN-MAX seconds (0 to %2), ignored"_s.arg(value).arg(kLongestPauseSeconds));
+        } else if (key == u"engine") {
+            if (isEngineName(value))
+                configuration.engine = value;
+            else
+                configuration.problems.append(u"engine=%1 is not a profile name, ignored"_s.arg(value));
         } else {
             configuration.problems.append(u"unknown setting %1, ignored"_s.arg(key));
         }

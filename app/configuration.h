@@ -5,6 +5,8 @@
 //   pause=MIN-MAX     seconds to wait before each request to the search
 //                     engine, a random whole number from MIN to MAX; MIN alone
 //                     for a fixed wait, 0 for none
+//   engine=NAME       the search engine profile the rank search reads
+//                     (app/engine_choice.h); the built-in one when unset
 // A malformed value or an unknown key is left out and described in problems,
 // so that the caller reports it once; nothing in the file can stop the
 // program.
@@ -33,6 +35,10 @@ inline constexpr int kLongestPauseSeconds = 3600;
 // not above MAX; nothing for any other text.
 std::optional<PauseRange> parsePauseRange(QStringView text);
 
+// A profile name: a file's base name in the profile folder, with no "/" and
+// not starting with ".".
+bool isEngineName(QStringView text);
+
 // "host:port": a host name, an IPv4 address or a bracketed IPv6 address, and
 // a port from 1 to 65535.
 bool isProxyAddress(QStringView text);
@@ -41,6 +47,7 @@ struct Configuration
 {
     QString proxy; // empty when unset or malformed
     std::optional<PauseRange> pause; // nothing when unset or malformed
+    QString engine; // empty when unset or malformed
     QStringList problems; // one sentence per value left out
 };
 

@@ -1,5 +1,6 @@
 #include "app/command_modes.h"
 #include "app/configuration.h"
+#include "app/engine_choice.h"
 #include "app/main_window.h"
 #include "view/paths.h"
 
@@ -36,10 +37,20 @@ int main(int argc, char** argv)
     // running at the time of the close has unwound.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    const zv::EngineChoice engine = zv::chooseEngineProfile(configuration.engine, zv::engineProfileFolder());
+
     zv::MainWindow window;
-    window.setEnginePause(configuration.pause.value_or(zv::PauseRange {}));
+    window.setEngineProfile(engine.entry.profile);
+    // The settings' pause, else the engine profile's, else none.
+    window.setEnginePause(
+        configuration.pause.value_or(zv::enginePauseOf(*engine.entry.profile).value_or(zv::PauseRange {})));
+    QStringList problems;
     if (!configuration.problems.isEmpty())
-        window.setStatus(zv::problemsLine(configuration, configFile));
+        problems.append(zv::problemsLine(configuration, configFile));
+    if (!engine.problem.isEmpty())
+        problems.append(engine.problem);
+    if (!problems.isEmpty())
+        window.setStatus(problems.join(u"; "_s));
     QObject::connect(&window, &zv::MainWindow::closed, &app, &QCoreApplication::quit);
     window.show();
     return QApplication::exec();

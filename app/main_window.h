@@ -20,6 +20,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QComboBox;
@@ -148,6 +149,9 @@ public:
     // window keeps handling events while it waits, and a close ends the wait.
     void setEnginePause(PauseRange range);
     void beforeEngineRequest() override;
+    // The engine the rank search asks; the built-in one until set.
+    void setEngineProfile(std::shared_ptr<const EngineProfile> engine) { m_engine = std::move(engine); }
+    const EngineProfile* engineProfile() const override { return m_engine.get(); }
 
     // True once start-up has opened the database.
     bool databaseOpen() const { return m_databaseOpen; }
@@ -193,6 +197,7 @@ private:
 
     Store m_store;
     std::optional<EnginePause> m_enginePause;
+    std::shared_ptr<const EngineProfile> m_engine;
     // The index image list of the keyword table; replaced, never merged, by
     // each lookup and load.
     std::optional<IndexPictureList> m_indexPictures;

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -41,6 +42,9 @@ public:
     bool isClosing() const override { return false; }
     // The first 100 results, as the window starts.
     int searchRangeIndex() const override { return 0; }
+    // The engine the rank search asks; the built-in one until set.
+    void setEngineProfile(std::shared_ptr<const EngineProfile> engine) { m_engine = std::move(engine); }
+    const EngineProfile* engineProfile() const override { return m_engine.get(); }
 
     int keywordRowCount() const override;
     int selectedKeywordRow() const override { return -1; }
@@ -70,6 +74,7 @@ private:
     using Row = std::array<QString, kKeywordColumnCount>;
 
     Store m_store;
+    std::shared_ptr<const EngineProfile> m_engine;
     QString m_site;
     QStringList m_statusLog;
     bool m_busy = false;

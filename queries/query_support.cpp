@@ -1,7 +1,7 @@
 #include "queries/query_support.h"
 
-#include "readers/constants.h"
 #include "readers/engine_page.h"
+#include "readers/engine_profile.h"
 #include "store/store.h"
 #include "web/codepage.h"
 #include "web/http_request.h"
@@ -33,11 +33,16 @@ bool storeTodayRow(Store& store, const Text& table, const std::function<void(Sto
 
 EngineAnswer fetchEnginePage(const Text& url, PageForm& page)
 {
+    return fetchEnginePage(builtinEngineProfile(), url, page);
+}
+
+EngineAnswer fetchEnginePage(const EngineProfile& engine, const Text& url, PageForm& page)
+{
     const HttpResult result = httpExchange(url);
     page.read(result.body);
     // The check is looked for whatever the status: its host or its page may
     // come with an error status too.
-    if (isVerificationPage(page.text(), result.finalHost, kSearchHost))
+    if (isVerificationPage(engine, page.text(), result.finalHost))
         return EngineAnswer::Verification;
     if (!result.ok() || result.body.empty())
         return EngineAnswer::Failed;

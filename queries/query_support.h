@@ -8,6 +8,7 @@
 
 namespace zv {
 
+struct EngineProfile;
 class PageForm;
 class Store;
 
@@ -40,5 +41,7 @@ EnginePage fetchEnginePage(const Text& url);
 // The same, reading the body into page (a form a search keeps from page to
 // page); page holds the body whatever the answer.
 EngineAnswer fetchEnginePage(const Text& url, PageForm& page);
+// The same for the engine of a profile; the forms above ask the built-in one.
+EngineAnswer fetchEnginePage(const EngineProfile& engine, const Text& url, PageForm& page);
 
 } // namespace zv

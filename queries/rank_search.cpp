@@ -1,6 +1,7 @@
 #include "queries/rank_search.h"
 
 #include "queries/query_support.h"
+#include "readers/engine_profile.h"
 #include "readers/rank_page.h"
 #include "store/store.h"
 #include "view/qt_text.h"
@@ -38,6 +39,7 @@ void queryKeywordRanks(QueryView& view)
     ProgressScope progress(view);
     view.setStatus(u"搜索关键词排名中...."_s);
 
+    const EngineProfile& engine = view.engineProfile() ? *view.engineProfile() : builtinEngineProfile();
     // One page form and its matchers serve every page of the search.
     PageForm page;
     PageMatcher tableMatcher;
@@ -49,14 +51,14 @@ void queryKeywordRanks(QueryView& view)
     int failedKeywords = 0;
     bool verification = false;
     for (int r = 0; r < view.keywordRowCount(); ++r) {
-        const int pages = view.searchRangeIndex() + 1;
+        const int pages = enginePageCount(engine, view.searchRangeIndex());
         Text rank;
         bool failed = false;
         for (int p = 1; p <= pages; ++p) {
             const Text keyword = toText(view.cellText(r, KeywordColumn::Keyword));
             view.showProgress({r + 1, view.keywordRowCount(), p, pages});
             view.beforeEngineRequest();
-            EngineAnswer answer = fetchEnginePage(rankSearchAddress(keyword, p), page);
+            EngineAnswer answer = fetchEnginePage(engine, engineSearchAddress(engine, keyword, p), page);
             if (view.isClosing()) {
                 // The user closed the window mid-search: record nothing half-done.
                 return;
@@ -74,8 +76,8 @@ void queryKeywordRanks(QueryView& view)
             // results are the end of the list.
             Text found;
             if (answer == EngineAnswer::Page) {
-                found = siteRankEntries(page, site, tableMatcher, entryMatcher);
-                if (p == 1 && found.empty() && !isResultPage(page, tableMatcher))
+                found = siteRankEntries(engine, page, site, tableMatcher, entryMatcher);
+                if (p == 1 && found.empty() && !isResultPage(engine, page, tableMatcher))
                     answer = EngineAnswer::Failed;
             }
             if (answer == EngineAnswer::Failed) {

@@ -1,24 +1,13 @@
 #include "readers/engine_page.h"
 
+#include "readers/engine_profile.h"
+#include "web/pattern_matcher.h"
+
+#include <algorithm>
+
 namespace zv {
 
 namespace {
-
-// The marks as code page 936 text, converted once.
-struct Marks
-{
-    Text check = utf8ToGbkString("安全验证");
-    Text code = utf8ToGbkString("验证码");
-    Text resultTitle = utf8ToGbkString("_百度搜索");
-    Text noneBefore = utf8ToGbkString("没有找到与");
-    Text noneAfter = utf8ToGbkString("相关的网页");
-};
-
-const Marks& marks()
-{
-    static const Marks m;
-    return m;
-}
 
 // Text of the first <title> element; empty when there is none.
 Text titleOf(const Text& page)
@@ -54,25 +43,75 @@ bool endsWith(std::string_view s, std::string_view tail)
     return findText(s, tail, position) == position;
 }
 
+bool containsAny(std::string_view hay, const std::vector<Text>& needles)
+{
+    return std::any_of(needles.begin(), needles.end(), [hay](const Text& n) { return containsText(hay, n); });
+}
+
+// Whether the exchange ended on a host of the engine's check.
+bool isCheckHost(const EngineVerification& marks, const Text& finalHost, const Text& engineHost)
+{
+    const Text host = lowerAscii(finalHost);
+    if (host == lowerAscii(engineHost))
+        return false;
+    return std::any_of(marks.redirectHosts.begin(), marks.redirectHosts.end(),
+                       [&host](const Text& h) { return h == "*" || h == host; });
+}
+
+// Whether the page holds a result: the profile's mark, or a result block.
+bool holdsResult(const EngineProfile& engine, const Text& page)
+{
+    if (!engine.verification.resultMark.empty())
+        return containsText(page, engine.verification.resultMark, true);
+    PatternMatcher matcher;
+    matcher.execute(engine.resultBlock, page);
+    return matcher.matchCount() > 0;
+}
+
+bool verificationPage(const EngineProfile& engine, const Text& page, const Text& finalHost, const Text& engineHost)
+{
+    const EngineVerification& marks = engine.verification;
+    if (!finalHost.empty() && isCheckHost(marks, finalHost, engineHost))
+        return true;
+    if (!marks.titleWords.empty()) {
+        const Text whole = titleOf(page);
+        const std::string_view title = trimmed(whole);
+        if (containsAny(title, marks.titleWords)
+            && (marks.resultTitleEnd.empty() || !endsWith(title, marks.resultTitleEnd)))
+            return true;
+    }
+    return containsAny(page, marks.pageWords) && !holdsResult(engine, page) && !isNoResultsNotice(engine, page);
+}
+
 } // namespace
 
 bool isVerificationPage(const Text& page, const Text& finalHost, const Text& engineHost)
 {
-    if (!finalHost.empty() && lowerAscii(finalHost) != lowerAscii(engineHost))
-        return true;
-    const Marks& m = marks();
-    const Text whole = titleOf(page);
-    const std::string_view title = trimmed(whole);
-    if (containsText(title, m.check) && !endsWith(title, m.resultTitle))
-        return true;
-    return containsText(page, m.code) && !containsText(page, "<table", true) && !isNoResultsNotice(page);
+    return verificationPage(builtinEngineProfile(), page, finalHost, engineHost);
+}
+
+bool isVerificationPage(const EngineProfile& engine, const Text& page, const Text& finalHost)
+{
+    return verificationPage(engine, page, finalHost, engine.host);
 }
 
 bool isNoResultsNotice(const Text& page)
 {
-    const Marks& m = marks();
-    const std::size_t before = findText(page, m.noneBefore);
-    return before != 0 && findText(page, m.noneAfter, before + m.noneBefore.size()) != 0;
+    return isNoResultsNotice(builtinEngineProfile(), page);
+}
+
+bool isNoResultsNotice(const EngineProfile& engine, const Text& page)
+{
+    if (engine.noResults.empty())
+        return false;
+    std::size_t from = 1;
+    for (const Text& part : engine.noResults) {
+        const std::size_t at = findText(page, part, from);
+        if (at == 0)
+            return false;
+        from = at + part.size();
+    }
+    return true;
 }
 
 } // namespace zv

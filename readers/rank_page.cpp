@@ -2,6 +2,7 @@
 
 #include "readers/constants.h"
 #include "readers/engine_page.h"
+#include "readers/engine_profile.h"
 #include "readers/fixed_text.h"
 #include "web/codepage.h"
 #include "web/pattern_matcher.h"
@@ -12,19 +13,14 @@ namespace zv {
 
 namespace {
 
-// One result block per match; group 1 is the block's id, the result's position.
-constexpr char kResultBlockPattern[] = "<table.*?id=\"(.*?)\"[\\s\\S]*?</table>";
-// The displayed-address line of a result.
-constexpr char kAddressLinePattern[] = "<span class=.g.>.*?</span>";
-
 // The site's entries once the block pattern has run: searchLines(n) runs the
 // address-line pattern over block n.
 template <typename Matcher, typename SearchLines>
-Text entriesOf(const Text& siteAddress, const Matcher& tableMatcher, const Matcher& entryMatcher,
-               SearchLines searchLines)
+Text entriesOf(const EngineProfile& engine, const Text& siteAddress, const Matcher& tableMatcher,
+               const Matcher& entryMatcher, SearchLines searchLines)
 {
     Text entries;
-    const Text homePageMark = siteAddress + "/ ";
+    const Text homePage = homePageMark(engine, siteAddress);
     const int blocks = tableMatcher.matchCount();
     for (int n = 1; n <= blocks; ++n) {
         searchLines(n);
@@ -33,8 +29,8 @@ Text entriesOf(const Text& siteAddress, const Matcher& tableMatcher, const Match
             const Text line = entryMatcher.matchText(m);
             if (!containsText(line, siteAddress))
                 continue;
-            entries += tableMatcher.subMatchText(n, 1);
-            entries += containsText(line, homePageMark) ? ". " : " ";
+            entries += tableMatcher.subMatchText(n, engine.positionGroup);
+            entries += containsText(line, homePage) ? ". " : " ";
             break;
         }
     }
@@ -45,28 +41,39 @@ Text entriesOf(const Text& siteAddress, const Matcher& tableMatcher, const Match
 
 Text rankSearchAddress(const Text& keyword, int page)
 {
-    return "http://" + Text(kSearchHost) + "/s?wd=" + urlEncode(keyword, true, true)
-        + "&pn=" + std::to_string((page - 1) * 100) + "&rn=100&ie=utf-8";
+    return engineSearchAddress(builtinEngineProfile(), keyword, page);
 }
 
 Text siteRankEntries(const PageForm& page, const Text& siteAddress, PageMatcher& tableMatcher,
                      PageMatcher& entryMatcher)
 {
+    return siteRankEntries(builtinEngineProfile(), page, siteAddress, tableMatcher, entryMatcher);
+}
+
+Text siteRankEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
+                     PageMatcher& tableMatcher, PageMatcher& entryMatcher)
+{
     if (siteAddress.empty())
         return {};
-    tableMatcher.execute(kResultBlockPattern, page);
-    return entriesOf(siteAddress, tableMatcher, entryMatcher,
-                     [&](int n) { entryMatcher.execute(kAddressLinePattern, page, tableMatcher.matchRange(n)); });
+    tableMatcher.execute(engine.resultBlock, page);
+    return entriesOf(engine, siteAddress, tableMatcher, entryMatcher,
+                     [&](int n) { entryMatcher.execute(engine.addressLine, page, tableMatcher.matchRange(n)); });
 }
 
 Text siteRankEntries(const Text& pageText, const Text& siteAddress, PatternMatcher& tableMatcher,
                      PatternMatcher& entryMatcher)
 {
+    return siteRankEntries(builtinEngineProfile(), pageText, siteAddress, tableMatcher, entryMatcher);
+}
+
+Text siteRankEntries(const EngineProfile& engine, const Text& pageText, const Text& siteAddress,
+                     PatternMatcher& tableMatcher, PatternMatcher& entryMatcher)
+{
     if (siteAddress.empty())
         return {};
-    tableMatcher.execute(kResultBlockPattern, pageText);
-    return entriesOf(siteAddress, tableMatcher, entryMatcher,
-                     [&](int n) { entryMatcher.execute(kAddressLinePattern, tableMatcher.matchText(n)); });
+    tableMatcher.execute(engine.resultBlock, pageText);
+    return entriesOf(engine, siteAddress, tableMatcher, entryMatcher,
+                     [&](int n) { entryMatcher.execute(engine.addressLine, tableMatcher.matchText(n)); });
 }
 
 Text siteRankEntries(const Text& pageText, const Text& siteAddress)
@@ -78,14 +85,24 @@ Text siteRankEntries(const Text& pageText, const Text& siteAddress)
 
 bool isResultPage(const Text& pageText, PatternMatcher& matcher)
 {
-    matcher.execute(kResultBlockPattern, pageText);
-    return matcher.matchCount() > 0 || isNoResultsNotice(pageText);
+    return isResultPage(builtinEngineProfile(), pageText, matcher);
 }
 
 bool isResultPage(const PageForm& page, PageMatcher& matcher)
 {
-    matcher.execute(kResultBlockPattern, page);
-    return matcher.matchCount() > 0 || isNoResultsNotice(page.text());
+    return isResultPage(builtinEngineProfile(), page, matcher);
+}
+
+bool isResultPage(const EngineProfile& engine, const Text& pageText, PatternMatcher& matcher)
+{
+    matcher.execute(engine.resultBlock, pageText);
+    return matcher.matchCount() > 0 || isNoResultsNotice(engine, pageText);
+}
+
+bool isResultPage(const EngineProfile& engine, const PageForm& page, PageMatcher& matcher)
+{
+    matcher.execute(engine.resultBlock, page);
+    return matcher.matchCount() > 0 || isNoResultsNotice(engine, page.text());
 }
 
 Text notRankedText(int rangeIndex)

@@ -7,9 +7,13 @@
 
 namespace zv {
 
+struct EngineProfile;
 class PageForm;
 class PageMatcher;
 class PatternMatcher;
+
+// The forms without a profile read the built-in engine's pages
+// (builtinEngineProfile()).
 
 // Address of result page `page` (from 1) for keyword (GBK).
 Text rankSearchAddress(const Text& keyword, int page);
@@ -20,9 +24,13 @@ Text rankSearchAddress(const Text& keyword, int page);
 // and the matchers from page to page.
 Text siteRankEntries(const PageForm& page, const Text& siteAddress, PageMatcher& tableMatcher,
                      PageMatcher& entryMatcher);
+Text siteRankEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
+                     PageMatcher& tableMatcher, PageMatcher& entryMatcher);
 // The same over a page's GBK text, each block searched as a text of its own.
 Text siteRankEntries(const Text& pageText, const Text& siteAddress, PatternMatcher& tableMatcher,
                      PatternMatcher& entryMatcher);
+Text siteRankEntries(const EngineProfile& engine, const Text& pageText, const Text& siteAddress,
+                     PatternMatcher& tableMatcher, PatternMatcher& entryMatcher);
 Text siteRankEntries(const Text& pageText, const Text& siteAddress);
 
 // Whether a page (GBK text) is the engine's answer to a search: it holds a
@@ -30,6 +38,8 @@ Text siteRankEntries(const Text& pageText, const Text& siteAddress);
 // that is neither is no answer at all (a broken or foreign page).
 bool isResultPage(const Text& pageText, PatternMatcher& matcher);
 bool isResultPage(const PageForm& page, PageMatcher& matcher);
+bool isResultPage(const EngineProfile& engine, const Text& pageText, PatternMatcher& matcher);
+bool isResultPage(const EngineProfile& engine, const PageForm& page, PageMatcher& matcher);
 
 // Shown when no result of the site was found in (rangeIndex + 1) pages.
 Text notRankedText(int rangeIndex);

@@ -36,6 +36,11 @@ QString configurationPath()
     return baseFolder("XDG_CONFIG_HOME", u".config"_s) + u"/zeravudez/zeravudez.conf"_s;
 }
 
+QString engineProfileFolder()
+{
+    return baseFolder("XDG_CONFIG_HOME", u".config"_s) + u"/zeravudez/engines"_s;
+}
+
 bool makeParentFolder(const QString& path)
 {
     return QDir().mkpath(QFileInfo(path).absolutePath());

@@ -14,6 +14,8 @@ QString databasePath();
 QString picturePath();
 // $XDG_CONFIG_HOME/zeravudez/zeravudez.conf
 QString configurationPath();
+// $XDG_CONFIG_HOME/zeravudez/engines: the search engine profiles (NAME.json).
+QString engineProfileFolder();
 // Creates the folder that holds path when it is missing; false when that fails.
 bool makeParentFolder(const QString& path);
 

@@ -15,6 +15,7 @@
 
 namespace zv {
 
+struct EngineProfile;
 class Store;
 
 // The six figure boxes of the site overview.
@@ -61,6 +62,9 @@ public:
     virtual bool isClosing() const = 0;
     // The search range chosen: 0 for the first 100 results, 1 for 200 ...
     virtual int searchRangeIndex() const = 0;
+    // The search engine the rank search asks (readers/engine_profile.h);
+    // nullptr for the built-in one. It outlives every query.
+    virtual const EngineProfile* engineProfile() const { return nullptr; }
 
     // The keyword table. Out-of-range rows read as "" and ignore writes.
     virtual int keywordRowCount() const = 0;

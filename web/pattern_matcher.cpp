@@ -202,6 +202,46 @@ struct PatternMatcher::Matches
     }
 };
 
+PatternCheck checkPattern(const Text& pattern, bool caseSensitive, bool singleLine)
+{
+    PatternCheck check;
+    CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
+    if (!compileContext) {
+        check.error = "out of memory";
+        return check;
+    }
+    pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_LF);
+    const std::string patternUtf8 = gbkToUtf8String(pattern);
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    const CodePtr code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(patternUtf8.data()), patternUtf8.size(),
+                                     compileOptions(caseSensitive, singleLine), &errorCode, &errorOffset,
+                                     compileContext.get()));
+    if (!code) {
+        PCRE2_UCHAR message[256] = {};
+        if (pcre2_get_error_message(errorCode, message, sizeof message) < 0)
+            check.error = "error " + std::to_string(errorCode);
+        else
+            check.error = reinterpret_cast<const char*>(message);
+        // The offset counts bytes of the UTF-8 form; the caller counts characters.
+        errorOffset = std::min<PCRE2_SIZE>(errorOffset, patternUtf8.size());
+        check.position = 1;
+        for (PCRE2_SIZE i = 0; i < errorOffset; ++i) {
+            if ((static_cast<unsigned char>(patternUtf8[i]) & 0xC0) != 0x80)
+                ++check.position;
+        }
+        return check;
+    }
+    std::uint32_t groups = 0;
+    pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &groups);
+    std::uint32_t shortest = 0;
+    pcre2_pattern_info(code.get(), PCRE2_INFO_MINLENGTH, &shortest);
+    check.compiles = true;
+    check.groupCount = static_cast<int>(groups);
+    check.canMatchEmpty = shortest == 0;
+    return check;
+}
+
 PatternMatcher::PatternMatcher() = default;
 PatternMatcher::~PatternMatcher() = default;
 PatternMatcher::PatternMatcher(const PatternMatcher& other) = default;

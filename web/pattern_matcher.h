@@ -15,12 +15,31 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace zv {
 
 // A pattern compiled for the engine, kept while the same pattern runs again.
 struct CompiledPattern;
+
+// Whether a pattern compiles in the matcher's dialect, and if not why.
+struct PatternCheck
+{
+    bool compiles = false;
+    // The capturing groups of a pattern that compiles.
+    int groupCount = 0;
+    // Whether a match may be empty (as far as the engine can tell, which errs
+    // towards yes).
+    bool canMatchEmpty = false;
+    // The engine's reason for refusing the pattern, and the character (from 1)
+    // of the pattern where it stopped.
+    std::string error;
+    std::size_t position = 0;
+};
+
+// Compiles pattern as PatternMatcher::execute would, without searching.
+PatternCheck checkPattern(const Text& pattern, bool caseSensitive = false, bool singleLine = false);
 
 class PatternMatcher
 {
