@@ -26,7 +26,7 @@ constexpr std::array kOptions {
     OptionSpec {u"--again", false, Owner::Check},     OptionSpec {u"--pause", true, Owner::Check},
     OptionSpec {u"--json", false, Owner::Check},      OptionSpec {u"--quiet", false, Owner::Check},
     OptionSpec {u"--from", true, Owner::Export},      OptionSpec {u"--to", true, Owner::Export},
-    OptionSpec {u"--overview", false, Owner::Export},  OptionSpec {u"--engines", false, Owner::Any},
+    OptionSpec {u"--overview", false, Owner::Export}, OptionSpec {u"--engines", false, Owner::Any},
     OptionSpec {u"--test-engine", true, Owner::Any},  OptionSpec {u"--page", true, Owner::TestEngine},
     OptionSpec {u"--site", true, Owner::TestEngine},
 };
@@ -155,9 +155,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
         return result;
     }
     QStringList modes;
-    for (const auto& [given, modeName] : {std::pair {check, u"--check"_s}, std::pair {exportMode, u"--export"_s},
-                                          std::pair {engines, u"--engines"_s},
-                                          std::pair {testEngine, u"--test-engine"_s}}) {
+    for (const auto& [given, modeName] :
+         {std::pair {check, u"--check"_s}, std::pair {exportMode, u"--export"_s}, std::pair {engines, u"--engines"_s},
+          std::pair {testEngine, u"--test-engine"_s}}) {
         if (given)
             modes.append(modeName);
     }

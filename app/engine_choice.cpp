@@ -21,7 +21,7 @@ EngineEntry builtinEntry()
 {
     EngineEntry entry;
     entry.name = QString::fromUtf8(kBuiltinEngineName);
-    entry.profile = std::shared_ptr<const EngineProfile>(&builtinEngineProfile(), [](const EngineProfile*) { });
+    entry.profile = std::shared_ptr<const EngineProfile>(&builtinEngineProfile(), [](const EngineProfile*) {});
     return entry;
 }
 

@@ -96,8 +96,7 @@ int runTestEngine(const CommandLine& commandLine, QIODevice& out, QIODevice& err
     const PageForm page(ByteBlock(file.readAll().toStdString()));
     const EngineProfile& engine = *choice.entry.profile;
 
-    writeLine(out, u"engine: %1 (%2)"_s.arg(choice.entry.name,
-                                             choice.isBuiltin() ? u"built-in"_s : choice.entry.file));
+    writeLine(out, u"engine: %1 (%2)"_s.arg(choice.entry.name, choice.isBuiltin() ? u"built-in"_s : choice.entry.file));
     PageMatcher blocks;
     PageMatcher lines;
     blocks.execute(engine.resultBlock, page);
@@ -115,7 +114,8 @@ int runTestEngine(const CommandLine& commandLine, QIODevice& out, QIODevice& err
     writeLine(out, u"verification page: "_s + yesNo(verification));
     if (!commandLine.site.isEmpty()) {
         const Text site = toText(commandLine.site);
-        writeLine(out, u"rank of %1: \"%2\""_s.arg(commandLine.site, shown(onePageRank(engine, page, site, verification))));
+        writeLine(out,
+                  u"rank of %1: \"%2\""_s.arg(commandLine.site, shown(onePageRank(engine, page, site, verification))));
     }
     return choice.problem.isEmpty() ? 0 : 1;
 }

@@ -130,7 +130,8 @@ int checkedPattern(const Text& pattern, const std::string& path)
 {
     const PatternCheck check = checkPattern(pattern);
     if (!check.compiles)
-        refuse(path, "the pattern does not compile: " + check.error + " at character " + std::to_string(check.position));
+        refuse(path,
+               "the pattern does not compile: " + check.error + " at character " + std::to_string(check.position));
     if (check.canMatchEmpty)
         refuse(path, "the pattern can match an empty text");
     return check.groupCount;
@@ -205,8 +206,9 @@ EngineProfile profileOf(const Json& root)
     const int groups = checkedPattern(engine.resultBlock, "resultBlock");
     engine.positionGroup = integerOf(fields.required("positionGroup"), "positionGroup");
     if (engine.positionGroup < 1 || engine.positionGroup > groups)
-        refuse("positionGroup", "resultBlock has no group " + std::to_string(engine.positionGroup) + " (it has "
-                   + std::to_string(groups) + ")");
+        refuse("positionGroup",
+               "resultBlock has no group " + std::to_string(engine.positionGroup) + " (it has " + std::to_string(groups)
+                   + ")");
     engine.addressLine = textOf(fields.required("addressLine"), "addressLine");
     checkedPattern(engine.addressLine, "addressLine");
     engine.homePage = textOf(fields.required("homePage"), "homePage");
@@ -219,8 +221,8 @@ EngineProfile profileOf(const Json& root)
     if (const Json* pause = fields.optional("pause")) {
         engine.pause = parseEnginePause(textOf(*pause, "pause"));
         if (!engine.pause)
-            refuse("pause", "must be MIN-MAX or MIN whole seconds from 0 to "
-                                + std::to_string(kLongestEnginePauseSeconds));
+            refuse("pause",
+                   "must be MIN-MAX or MIN whole seconds from 0 to " + std::to_string(kLongestEnginePauseSeconds));
     }
     fields.refuseUnknown();
     return engine;

@@ -80,10 +80,10 @@ TEST(SecondEngine, ItsProfileReadsItsMarkup)
 
     // Home page at 3, another page at 17, a longer address of another site
     // that merely contains the site's at 5, the site in a snippet only at 8.
-    const std::string page = examplePage(exampleItem(1, "www.other.com/") + exampleItem(3, "www.shop-demo.cn/")
-                                         + exampleItem(5, "www.shop-demo.cn.evil.net/")
-                                         + exampleItem(8, "www.third.org/a.html")
-                                         + exampleItem(17, "www.shop-demo.cn/news/1.html"));
+    const std::string page
+        = examplePage(exampleItem(1, "www.other.com/") + exampleItem(3, "www.shop-demo.cn/")
+                      + exampleItem(5, "www.shop-demo.cn.evil.net/") + exampleItem(8, "www.third.org/a.html")
+                      + exampleItem(17, "www.shop-demo.cn/news/1.html"));
     const PageForm form(page);
     PageMatcher blocks;
     PageMatcher lines;
@@ -204,8 +204,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadProfile {"missing_block", "\"resultBlock\"", "\"description2\"", "resultBlock", "missing"},
         BadProfile {"unknown_field", "\"resultsPerPage\"", "\"pasue\": \"1\", \"resultsPerPage\"", "pasue",
                     "unknown field"},
-        BadProfile {"missing_verification", ",\n  \"verification\": {\n    \"redirectHosts\": [\"*\"],\n    "
-                                            "\"titleWords\": [\"人机验证\"]\n  }",
+        BadProfile {"missing_verification",
+                    ",\n  \"verification\": {\n    \"redirectHosts\": [\"*\"],\n    "
+                    "\"titleWords\": [\"人机验证\"]\n  }",
                     "", "verification", "missing"},
         BadProfile {"address_not_text", "\"http://search.example.com/search?q={keyword}&first={first}&count={count}\"",
                     "42", "address", "must be a string"},
@@ -219,8 +220,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "does not compile: missing terminating ]"},
         BadProfile {"pattern_with_one_byte_escape", "<div class=\\\"url\\\">.*?</div>", "\\\\C", "addressLine",
                     "does not compile"},
-        BadProfile {"pattern_matching_nothing", "<div class=\\\"url\\\">.*?</div>", "x*", "addressLine",
-                    "empty text"},
+        BadProfile {"pattern_matching_nothing", "<div class=\\\"url\\\">.*?</div>", "x*", "addressLine", "empty text"},
         BadProfile {"no_such_group", "\"positionGroup\": 1", "\"positionGroup\": 2", "positionGroup",
                     "has no group 2 (it has 1)"},
         BadProfile {"group_zero", "\"positionGroup\": 1", "\"positionGroup\": 0", "positionGroup", "no group 0"},
@@ -239,8 +239,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "unknown field"},
         BadProfile {"verification_not_object",
                     "{\n    \"redirectHosts\": [\"*\"],\n    \"titleWords\": [\"人机验证\"]\n  }", "\"strict\"",
-                    "verification",
-                    "must be an object"},
+                    "verification", "must be an object"},
         BadProfile {"text_outside_the_code_page", "人机验证", "人机验证😀", "verification.titleWords[0]",
                     "code page 936"},
         BadProfile {"encoding_unknown", "\"utf-8\"", "\"latin-1\"", "keywordEncoding", "\"gbk\""},
@@ -248,8 +247,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "10, 20, 25, 50 or 100"},
         BadProfile {"per_page_huge", "\"resultsPerPage\": 100", "\"resultsPerPage\": 1e300", "resultsPerPage",
                     "whole number"},
-        BadProfile {"pause_reversed", "\"resultsPerPage\": 100", "\"resultsPerPage\": 100, \"pause\": \"6-2\"",
-                    "pause", "MIN-MAX"}),
+        BadProfile {"pause_reversed", "\"resultsPerPage\": 100", "\"resultsPerPage\": 100, \"pause\": \"6-2\"", "pause",
+                    "MIN-MAX"}),
     [](const auto& i) { return std::string(i.param.name); });
 
 TEST(EngineProfiles, CommentsAndOptionalFieldsAreAccepted)

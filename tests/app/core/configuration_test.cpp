@@ -105,6 +105,18 @@ TEST_F(ConfigurationTest, MalformedValuesAndUnknownKeysAreLeftOutAndReportedOnce
     EXPECT_EQ(mixed.problems.size(), 1);
 }
 
+TEST_F(ConfigurationTest, TheEngineIsAProfileName)
+{
+    EXPECT_EQ(read("engine=example\n").engine, u"example");
+    EXPECT_EQ(read("engine=网站.v2\n").engine, u"网站.v2"_s);
+    for (const char* bad : {"engine=\n", "engine=../x\n", "engine=a/b\n", "engine=.hidden\n"}) {
+        const Configuration c = read(bad);
+        EXPECT_TRUE(c.engine.isEmpty()) << bad;
+        ASSERT_EQ(c.problems.size(), 1) << bad;
+        EXPECT_TRUE(c.problems.front().contains(u"is not a profile name")) << bad;
+    }
+}
+
 TEST_F(ConfigurationTest, AFileThatIsNotTextIsReportedNotFatal)
 {
     const Configuration c = read("proxy=\xff\xfe\x00\x01:80\npause=\x80\n"s);
@@ -146,6 +158,7 @@ TEST(ConfigurationPathTest, FollowsXdgConfigHomeAndFallsBackToDotConfig)
     {
         test::ScopedEnv config("XDG_CONFIG_HOME", "/srv/conf");
         EXPECT_EQ(configurationPath(), u"/srv/conf/zeravudez/zeravudez.conf");
+        EXPECT_EQ(engineProfileFolder(), u"/srv/conf/zeravudez/engines");
     }
     test::ScopedEnv home("HOME", "/home/someone");
     for (const char* value : {static_cast<const char*>(nullptr), "", "relative/conf"}) {
