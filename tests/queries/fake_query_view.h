@@ -31,6 +31,7 @@ public:
     bool opened = false;
     QString site;
     int rangeIndex = 0;
+    const EngineProfile* engine = nullptr; // the built-in one
     bool closing = false;
     bool busy = false;
     int busyEntries = 0;
@@ -74,6 +75,7 @@ public:
     void armStatusTimer() override { ++timerArmings; }
     bool isClosing() const override { return closing; }
     int searchRangeIndex() const override { return rangeIndex; }
+    const EngineProfile* engineProfile() const override { return engine; }
 
     int keywordRowCount() const override { return static_cast<int>(rows.size()); }
     int selectedKeywordRow() const override { return selectedRow; }

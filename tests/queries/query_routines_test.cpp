@@ -9,6 +9,7 @@
 #include "queries/query_support.h"
 #include "queries/rank_search.h"
 #include "queries/site_overview.h"
+#include "readers/engine_profile.h"
 #include "readers/rank_page.h"
 #include "result_pages.h"
 #include "store/schema.h"
@@ -21,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace zv {
@@ -31,8 +34,21 @@ using test::FakeQueryView;
 const Text kSite = "www.example.com";
 
 using test::g;
+using test::listResultPage;
 using test::q;
 using test::resultPage;
+
+// The second engine's profile, with "from" replaced by "to" when given.
+EngineProfile exampleEngine(const std::string& from = {}, const std::string& to = {})
+{
+    std::ifstream in(std::string(ZV_SOURCE_DIR) + "/tests/engines/example.json", std::ios::binary);
+    std::string json {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!from.empty())
+        json.replace(json.find(from), from.size(), to);
+    EngineProfileLoad load = parseEngineProfile(json);
+    EXPECT_TRUE(load.profile) << load.problem.text();
+    return load.profile.value_or(builtinEngineProfile());
+}
 
 class QueryRoutines : public ::testing::Test
 {
@@ -280,6 +296,74 @@ TEST_F(QueryRoutines, AFirstPageThatIsNoAnswerFails)
 
 // The check comes on beta's second page: alpha keeps its result, beta and
 // gamma get no value, and nothing more is asked of the engine.
+TEST_F(QueryRoutines, AnotherEnginesProfileFindsThePositionsInItsMarkup)
+{
+    const EngineProfile engine = exampleEngine();
+    const auto address
+        = [&engine](const char* keyword, int page) { return engineSearchAddress(engine, g(keyword), page); };
+    createSite({"alpha", "中文", "beta"});
+    setRange(1);
+    view().engine = &engine;
+    m_server.setPage(address("alpha", 1),
+                     listResultPage({{1, "www.other.com/"}, {3, "www.example.com/"}, {7, "www.example.com.cn/"}}));
+    m_server.setPage(address("alpha", 2), listResultPage({{150, "www.example.com/a.html"}}));
+    m_server.setPage(address("中文", 1),
+                     "<html><body><div class=\"empty\">未找到与“中文”相关的结果</div></body></html>");
+    m_server.setPage(address("中文", 2), "<html><body></body></html>");
+    // The built-in engine's markup means nothing to this profile.
+    m_server.setPage(address("beta", 1), resultPage({{2, "www.example.com/"}}));
+
+    queryKeywordRanks(view());
+
+    EXPECT_EQ(rankShown(0), q("3. 7 150 "));
+    EXPECT_EQ(rankShown(1), q("200名以后 :("));
+    EXPECT_EQ(rankShown(2), q("查询失败"));
+    EXPECT_EQ(view().statusText(), q("搜索完毕，1个关键词查询失败！"));
+    const std::vector<std::string> expected {address("alpha", 1), address("alpha", 2), address("中文", 1),
+                                             address("中文", 2),  address("beta", 1),  address("beta", 2)};
+    EXPECT_EQ(m_server.requests(), expected);
+    EXPECT_EQ(expected.front(), "http://search.example.com/search?q=alpha&first=1&count=100");
+    EXPECT_EQ(expected[1], "http://search.example.com/search?q=alpha&first=101&count=100");
+    const auto row = todayRow(siteTableName(kSite));
+    ASSERT_EQ(row.size(), 5u);
+    EXPECT_EQ((std::vector<Text> {row[2], row[3], row[4]}), (std::vector<Text> {"3", "0", ""}));
+}
+
+TEST_F(QueryRoutines, TheBuiltInProfileFindsNoResultPageInAnotherMarkup)
+{
+    createSite({"alpha"});
+    m_server.setPage(rankAddress("alpha", 1), listResultPage({{3, "www.example.com/"}}));
+    queryKeywordRanks(view());
+    // A failed fetch, not "not ranked": nothing is recorded for the keyword.
+    EXPECT_EQ(rankShown(0), q("查询失败"));
+    const auto row = todayRow(siteTableName(kSite));
+    ASSERT_EQ(row.size(), 3u);
+    EXPECT_EQ(row[2], "");
+}
+
+TEST_F(QueryRoutines, AProfileWithSmallerPagesAsksMorePagesAndItsCheckStopsTheSearch)
+{
+    const EngineProfile engine = exampleEngine("\"resultsPerPage\": 100", "\"resultsPerPage\": 50");
+    const auto address
+        = [&engine](const char* keyword, int page) { return engineSearchAddress(engine, g(keyword), page); };
+    createSite({"alpha", "beta"});
+    view().engine = &engine;
+    m_server.setPage(address("alpha", 1), listResultPage({{40, "www.other.com/"}}));
+    m_server.setPage(address("alpha", 2), listResultPage({{60, "www.example.com/"}}));
+    const std::string check = "http://verify.example.com/check?from=search";
+    m_server.setRedirect(address("beta", 1), check);
+    m_server.setPage(check, "<html><head><title>人机验证</title></head><body></body></html>");
+
+    queryKeywordRanks(view());
+
+    EXPECT_EQ(rankShown(0), q("60. "));
+    EXPECT_EQ(rankShown(1), q("查询失败"));
+    EXPECT_EQ(view().statusText(), q("搜索引擎要求安全验证，搜索已停止！"));
+    const std::vector<std::string> expected {address("alpha", 1), address("alpha", 2), address("beta", 1), check};
+    EXPECT_EQ(m_server.requests(), expected);
+    EXPECT_EQ(expected[1], "http://search.example.com/search?q=alpha&first=51&count=50");
+}
+
 void QueryRoutines::expectSecurityCheckStopsTheSearch(bool redirect)
 {
     const std::string checkPage = "<html><head><title>百度安全验证</title></head><body>网络不给力，请稍后重试"

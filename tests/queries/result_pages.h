@@ -36,4 +36,16 @@ inline std::string resultPage(const std::vector<std::pair<int, std::string>>& re
     return page + "</body></html>";
 }
 
+// The same results in the list-item markup of the second engine
+// (tests/engines/example.json reads it).
+inline std::string listResultPage(const std::vector<std::pair<int, std::string>>& results)
+{
+    std::string page = "<html><head><title>结果 - 搜索结果</title></head><body><ol>\n";
+    for (const auto& [position, address] : results) {
+        page += "<li class=\"result\" data-pos=\"" + std::to_string(position) + "\"><h3><a href=\"http://" + address
+            + "\">结果</a></h3><div class=\"url\">" + address + "</div><p>摘要</p></li>\n";
+    }
+    return page + "</ol></body></html>";
+}
+
 } // namespace zv::test

@@ -223,6 +223,46 @@ TEST_F(CheckAgainstSimweb, RecordsTheRowsAndSendsTheRequestsOfSelectingTheSiteIn
     EXPECT_EQ(lines(o.err).size(), 1u) << o.err;
 }
 
+// Installs the profile file (relative to the source folder) as NAME.json in
+// the home's profile folder and chooses it in the settings.
+void chooseProfile(const Home& home, const std::string& name, const std::string& source)
+{
+    const std::string folder = home.root + "/config/zeravudez/engines";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(std::string(ZV_SOURCE_DIR) + "/" + source, folder + "/" + name + ".json");
+    std::ofstream(home.root + "/config/zeravudez/zeravudez.conf") << "engine=" << name << "\n";
+}
+
+TEST_F(CheckAgainstSimweb, TheBuiltInProfileWrittenAsAFileAsksAndRecordsTheSame)
+{
+    const std::string site = "www.daily-check-profile.cn";
+    const std::vector<std::string> keywords {"档案甲", "profile beta"};
+    const Home plainHome(m_dir, "plain");
+    const Home fileHome(m_dir, "file");
+    test::SiteDatabase plainDatabase(plainHome.database());
+    test::SiteDatabase fileDatabase(fileHome.database());
+    const std::string table = registerSite(plainDatabase, site, keywords);
+    registerSite(fileDatabase, site, keywords);
+    chooseProfile(fileHome, "baidu", "docs/engines/baidu.json");
+    const std::vector<std::string> needles = needlesOf(site, keywords);
+
+    std::uintmax_t mark = m_log->mark();
+    const Outcome plain = check(plainHome, {});
+    const std::vector<std::string> plainRequests = m_log->since(mark, needles);
+    mark = m_log->mark();
+    const Outcome file = check(fileHome, {});
+    const std::vector<std::string> fileRequests = m_log->since(mark, needles);
+
+    EXPECT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(file.exitCode, 0) << file.err;
+    EXPECT_EQ(lines(file.err).size(), 1u) << file.err; // progress only: the profile was taken
+    EXPECT_EQ(plainRequests.size(), 6 + keywords.size());
+    EXPECT_EQ(fileRequests, plainRequests);
+    EXPECT_EQ(file.out, plain.out);
+    const std::string ranks = "select * from " + table + " order by ID";
+    EXPECT_EQ(tableRows(fileHome, ranks), tableRows(plainHome, ranks));
+}
+
 TEST_F(CheckAgainstSimweb, ASecondRunTheSameDayAsksNothingAndAgainAsksAgain)
 {
     const std::string site = "www.daily-check-two.cn";
