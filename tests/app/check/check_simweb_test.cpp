@@ -3,6 +3,7 @@
 // are those of selecting the site in the window; a second run the same day
 // asks nothing; failures give exit status 1.
 
+#include "app/engine_choice.h"
 #include "app/main_window.h"
 #include "app/site_registry.h"
 #include "queries/keyword_index.h"
@@ -448,6 +449,152 @@ TEST(CheckFailures, TheSecurityCheckStopsTheSiteAndTheNextSiteIsStillTried)
     const RequestLog log(simweb.logFile());
     EXPECT_EQ(log.since(0, needlesOf("www.daily-check-five.cn", {"日检四"})).size(), 6u);
     EXPECT_FALSE(log.since(0, {"daily-check-six"}).empty());
+}
+
+// The second engine of simweb (search.example.com) read through its profile,
+// installed in the configuration folder: the same result lists in other
+// markup give the same ranks, in the check and in the window.
+class SecondEngineAgainstSimweb : public ::testing::Test
+{
+protected:
+    SecondEngineAgainstSimweb()
+        : simweb(dir, test::TempDir::readFile(std::string(ZV_SOURCE_DIR) + "/tests/scenarios/basic.json"))
+    {
+    }
+
+    // A home with the scenario's ranked site and its keywords.
+    std::string prepare(const Home& home)
+    {
+        test::SiteDatabase database(home.database());
+        return registerSite(database, kSite, keywords);
+    }
+
+    Outcome check(const Home& home) const
+    {
+        return test::runProgram({u"--check"_s, u"--pause"_s, u"0"_s}, home.environment(simweb.port()));
+    }
+
+    static constexpr const char* kSite = "www.shop-demo.cn";
+    const std::vector<std::string> keywords {"网站优化", "关键词排名", "seo工具"};
+    test::TempDir dir;
+    PrivateSimweb simweb;
+};
+
+TEST_F(SecondEngineAgainstSimweb, ItsProfileFindsTheSamePositionsInTheCheckAndTheWindow)
+{
+    ASSERT_GT(simweb.port(), 0);
+    const Home builtinHome(dir, "builtin");
+    const Home exampleHome(dir, "example");
+    const std::string table = prepare(builtinHome);
+    prepare(exampleHome);
+    chooseProfile(exampleHome, "example", "tests/engines/example.json");
+    const RequestLog log(simweb.logFile());
+
+    std::uintmax_t mark = log.mark();
+    const Outcome builtin = check(builtinHome);
+    const std::vector<std::string> builtinRequests = log.since(mark, {"pn=0&rn=100", "search.example.com"});
+    mark = log.mark();
+    const Outcome example = check(exampleHome);
+    const std::vector<std::string> exampleRequests = log.since(mark, {"pn=0&rn=100", "search.example.com"});
+
+    EXPECT_EQ(builtin.exitCode, 0) << builtin.err;
+    EXPECT_EQ(example.exitCode, 0) << example.err;
+    EXPECT_EQ(lines(example.err).size(), 1u) << example.err; // progress only: the profile was taken
+    // One page per keyword, each from its own engine.
+    ASSERT_EQ(builtinRequests.size(), keywords.size());
+    ASSERT_EQ(exampleRequests.size(), keywords.size());
+    for (std::size_t i = 0; i < keywords.size(); ++i) {
+        const std::string encoded = urlEncode(utf8ToGbkString(keywords[i]), true, true);
+        EXPECT_NE(builtinRequests[i].find("www.baidu.com/s?wd=" + encoded + "&pn=0&rn=100"), std::string::npos)
+            << builtinRequests[i];
+        EXPECT_NE(exampleRequests[i].find("search.example.com/search?q=" + encoded + "&first=1&count=100"),
+                  std::string::npos)
+            << exampleRequests[i];
+    }
+    // The same ranks shown and recorded, the site found where the scenario
+    // puts it.
+    EXPECT_EQ(example.out, builtin.out);
+    const std::vector<std::string> out = lines(example.out);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0].rfind(std::string(kSite) + "\t网站优化\t3. ", 0), 0u) << out[0];
+    EXPECT_EQ(out[1], std::string(kSite) + "\t关键词排名\t5\t-\t");
+    const std::string ranks = "select * from " + table + " order by ID";
+    EXPECT_EQ(tableRows(exampleHome, ranks), tableRows(builtinHome, ranks));
+
+    // The window with the profile the settings choose shows the same.
+    const Home windowHome(dir, "window");
+    prepare(windowHome);
+    chooseProfile(windowHome, "example", "tests/engines/example.json");
+    qputenv("ZERAVUDEZ_PROXY", QByteArray("127.0.0.1:") + QByteArray::number(simweb.port()));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(windowHome.root + "/data"));
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(windowHome.root + "/cache"));
+    const EngineChoice choice
+        = chooseEngineProfile(u"example"_s, QString::fromStdString(windowHome.root + "/config/zeravudez/engines"));
+    ASSERT_TRUE(choice.problem.isEmpty()) << choice.problem.toStdString();
+    mark = log.mark();
+    {
+        MainWindow window;
+        window.setEngineProfile(choice.entry.profile);
+        ASSERT_TRUE(window.databaseOpen());
+        window.组合框_网站列表->setCurrentIndex(0);
+        onSiteSelected(window);
+        for (int r = 0; r < window.keywordRowCount(); ++r) {
+            const std::string shown = window.cellText(r, KeywordColumn::Rank).trimmed().toStdString();
+            EXPECT_EQ(out[static_cast<std::size_t>(r)].rfind(
+                          std::string(kSite) + "\t" + keywords[r] + "\t" + shown + "\t", 0),
+                      0u)
+                << shown;
+        }
+    }
+    qputenv("ZERAVUDEZ_PROXY", "127.0.0.1:9");
+    EXPECT_EQ(log.since(mark, {"search.example.com"}).size(), keywords.size());
+    EXPECT_TRUE(log.since(mark, {"pn=0&rn=100"}).empty());
+    EXPECT_EQ(tableRows(windowHome, ranks), tableRows(builtinHome, ranks));
+}
+
+TEST_F(SecondEngineAgainstSimweb, TheBuiltInMarkupOnItsPagesFindsNoResultPage)
+{
+    ASSERT_GT(simweb.port(), 0);
+    const Home home(dir, "mixed");
+    const std::string table = prepare(home);
+    // The built-in profile asking the second engine's address.
+    std::string json = test::TempDir::readFile(std::string(ZV_SOURCE_DIR) + "/docs/engines/baidu.json");
+    const std::string address = "http://www.baidu.com/s?wd={keyword}&pn={offset}&rn={count}&ie=utf-8";
+    json.replace(json.find(address), address.size(),
+                 "http://search.example.com/search?q={keyword}&first={first}&count={count}");
+    const std::string folder = home.root + "/config/zeravudez/engines";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/mixed.json") << json;
+    std::ofstream(home.root + "/config/zeravudez/zeravudez.conf") << "engine=mixed\n";
+
+    const Outcome o = check(home);
+    EXPECT_EQ(o.exitCode, 1) << o.err;
+    for (const std::string& line : lines(o.out))
+        EXPECT_NE(line.find("\t查询失败\t"), std::string::npos) << line;
+    EXPECT_NE(o.err.find(std::string(kSite) + ": 3 of 3 keywords failed"), std::string::npos) << o.err;
+    // A failure, not "not ranked": no value is recorded.
+    EXPECT_EQ(tableRows(home, "select \"网站优化\", \"关键词排名\", \"seo工具\" from " + table),
+              (Rows {{"<null>", "<null>", "<null>"}}));
+}
+
+TEST(SecondEngineSecurityCheck, StopsTheSiteAfterItsOwnRequests)
+{
+    test::TempDir dir;
+    // The six overview requests go to www.baidu.com; the second engine counts
+    // its own: one keyword's page passes, then only the check.
+    PrivateSimweb simweb(dir, R"({"engine": {"verification": {"after": 1, "form": "redirect"}}})");
+    ASSERT_GT(simweb.port(), 0);
+    const Home home(dir, "home");
+    test::SiteDatabase database(home.database());
+    const std::string table = registerSite(database, "www.daily-check-nine.cn", {"日检九甲", "日检九乙"});
+    chooseProfile(home, "example", "tests/engines/example.json");
+
+    const Outcome o = test::runProgram({u"--check"_s, u"--pause"_s, u"0"_s}, home.environment(simweb.port()));
+    EXPECT_EQ(o.exitCode, 1) << o.err;
+    EXPECT_NE(o.err.find("zeravudez: www.daily-check-nine.cn: the search engine asked for its security check"),
+              std::string::npos)
+        << o.err;
+    EXPECT_EQ(tableRows(home, "select \"日检九甲\", \"日检九乙\" from " + table), (Rows {{"0", "<null>"}}));
 }
 
 } // namespace
