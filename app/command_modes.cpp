@@ -140,10 +140,8 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
         return kExitUsage;
     }
 
-    // The command line's pause, else the settings file's, else the engine
-    // profile's, else the default.
-    const PauseRange pauseRange = commandLine.pause.value_or(
-        configuration.pause.value_or(enginePauseOf(*engine.entry.profile).value_or(kCheckPause)));
+    const PauseRange pauseRange
+        = chosenPause(commandLine.pause, configuration.pause, *engine.entry.profile, kCheckPause);
     EnginePause pause(pauseRange, [](std::chrono::milliseconds wait) { std::this_thread::sleep_for(wait); });
     CheckProgress progress(err, errIsTerminal, commandLine.quiet, static_cast<int>(tables->size()));
     view.onEngineRequest = [&pause] { pause.beforeRequest(); };

@@ -84,11 +84,16 @@ EngineChoice chooseEngineProfile(const QString& name, const QString& folder)
     return choice;
 }
 
-std::optional<PauseRange> enginePauseOf(const EngineProfile& engine)
+PauseRange chosenPause(std::optional<PauseRange> commandLine, std::optional<PauseRange> settings,
+                       const EngineProfile& engine, PauseRange fallback)
 {
-    if (!engine.pause)
-        return std::nullopt;
-    return PauseRange {engine.pause->minSeconds, engine.pause->maxSeconds};
+    if (commandLine)
+        return *commandLine;
+    if (settings)
+        return *settings;
+    if (engine.pause)
+        return {engine.pause->minSeconds, engine.pause->maxSeconds};
+    return fallback;
 }
 
 } // namespace zv

@@ -44,7 +44,9 @@ struct EngineChoice
 // "/" or ending in ".json" is taken as the path of a profile file.
 EngineChoice chooseEngineProfile(const QString& name, const QString& folder);
 
-// The pause the profile asks for, as the settings write it.
-std::optional<PauseRange> enginePauseOf(const EngineProfile& engine);
+// The pause between requests to the engine: the command line's, else the
+// settings file's, else the engine profile's, else fallback.
+PauseRange chosenPause(std::optional<PauseRange> commandLine, std::optional<PauseRange> settings,
+                       const EngineProfile& engine, PauseRange fallback);
 
 } // namespace zv

@@ -1,7 +1,7 @@
 #include "app/command_modes.h"
 #include "app/configuration.h"
-#include "app/engine_choice.h"
 #include "app/main_window.h"
+#include "app/startup_settings.h"
 #include "view/paths.h"
 
 #include <QApplication>
@@ -37,20 +37,8 @@ int main(int argc, char** argv)
     // running at the time of the close has unwound.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const zv::EngineChoice engine = zv::chooseEngineProfile(configuration.engine, zv::engineProfileFolder());
-
     zv::MainWindow window;
-    window.setEngineProfile(engine.entry.profile);
-    // The settings' pause, else the engine profile's, else none.
-    window.setEnginePause(
-        configuration.pause.value_or(zv::enginePauseOf(*engine.entry.profile).value_or(zv::PauseRange {})));
-    QStringList problems;
-    if (!configuration.problems.isEmpty())
-        problems.append(zv::problemsLine(configuration, configFile));
-    if (!engine.problem.isEmpty())
-        problems.append(engine.problem);
-    if (!problems.isEmpty())
-        window.setStatus(problems.join(u"; "_s));
+    zv::applyStartupSettings(window, configuration, configFile, zv::engineProfileFolder());
     QObject::connect(&window, &zv::MainWindow::closed, &app, &QCoreApplication::quit);
     window.show();
     return QApplication::exec();

@@ -148,6 +148,8 @@ public:
     // The pause between requests to the search engine; none until set. The
     // window keeps handling events while it waits, and a close ends the wait.
     void setEnginePause(PauseRange range);
+    // The pause set; off when none is.
+    PauseRange enginePause() const { return m_enginePause ? m_enginePause->range() : PauseRange {}; }
     void beforeEngineRequest() override;
     // The engine the rank search asks; the built-in one until set.
     void setEngineProfile(std::shared_ptr<const EngineProfile> engine) { m_engine = std::move(engine); }

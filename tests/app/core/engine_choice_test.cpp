@@ -118,6 +118,17 @@ TEST_F(EngineChoiceTest, AProfileThatCannotBeUsedIsReportedAndTheBuiltInOneUsed)
     EXPECT_TRUE(chooseEngineProfile(u"folder"_s, qFolder()).problem.contains(u"cannot be read"));
 }
 
+TEST(EnginePauseChoice, CommandLineThenSettingsThenProfileThenTheDefault)
+{
+    EngineProfile engine = builtinEngineProfile();
+    const PauseRange fallback {2, 6};
+    EXPECT_EQ(chosenPause(std::nullopt, std::nullopt, engine, fallback), fallback);
+    engine.pause = EnginePauseSeconds {7, 9};
+    EXPECT_EQ(chosenPause(std::nullopt, std::nullopt, engine, fallback), (PauseRange {7, 9}));
+    EXPECT_EQ(chosenPause(std::nullopt, PauseRange {1, 1}, engine, fallback), (PauseRange {1, 1}));
+    EXPECT_EQ(chosenPause(PauseRange {0, 0}, PauseRange {1, 1}, engine, fallback), (PauseRange {0, 0}));
+}
+
 TEST_F(EngineChoiceTest, EnginesListsEveryProfileAndMarksTheChosenOne)
 {
     const std::string example = install("example.json", sourceFile("tests/engines/example.json"));

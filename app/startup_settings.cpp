@@ -1,0 +1,28 @@
+#include "app/startup_settings.h"
+
+#include "app/engine_choice.h"
+#include "app/main_window.h"
+
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace zv {
+
+void applyStartupSettings(MainWindow& window, const Configuration& configuration, const QString& configurationFile,
+                          const QString& engineFolder)
+{
+    const EngineChoice engine = chooseEngineProfile(configuration.engine, engineFolder);
+    window.setEngineProfile(engine.entry.profile);
+    // The window waits only when the settings or the profile ask it to.
+    window.setEnginePause(chosenPause(std::nullopt, configuration.pause, *engine.entry.profile, PauseRange {}));
+    QStringList problems;
+    if (!configuration.problems.isEmpty())
+        problems.append(problemsLine(configuration, configurationFile));
+    if (!engine.problem.isEmpty())
+        problems.append(engine.problem);
+    if (!problems.isEmpty())
+        window.setStatus(problems.join(u"; "_s));
+}
+
+} // namespace zv

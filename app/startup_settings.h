@@ -1,0 +1,19 @@
+#pragma once
+// What the window takes from the settings at start-up: the search engine
+// profile engine= chooses, the pause between requests to the engine, and the
+// problems of both, shown in the status bar.
+
+#include "app/configuration.h"
+
+#include <QString>
+
+namespace zv {
+
+class MainWindow;
+
+// configurationFile is where configuration was read from; engineFolder holds
+// the profiles (engineProfileFolder()).
+void applyStartupSettings(MainWindow& window, const Configuration& configuration, const QString& configurationFile,
+                          const QString& engineFolder);
+
+} // namespace zv
