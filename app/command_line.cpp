@@ -237,7 +237,7 @@ every NAME.json in $XDG_CONFIG_HOME/zeravudez/engines, each with its file, its
 host and OK or what is wrong with it; "*" marks the one the rank search uses.
 
 --test-engine reads a result page saved from a browser (UTF-8) with the
-profile NAME (or the profile file given by its path) and prints its result
+profile NAME (or the profile file at NAME when it holds a "/") and prints its
 blocks with their positions and address lines, whether it is a result page, a
 "no results" page or the engine's security check, and with --site the rank
 the search would show for the site on that page.

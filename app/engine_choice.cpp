@@ -66,7 +66,7 @@ EngineChoice chooseEngineProfile(const QString& name, const QString& folder)
     choice.entry = builtinEntry();
     if (name.isEmpty())
         return choice;
-    const bool isPath = name.contains(u'/') || name.endsWith(u".json"_s);
+    const bool isPath = name.contains(u'/');
     const QString path = isPath ? name : QDir(folder).filePath(name + u".json"_s);
     if (!QFileInfo::exists(path)) {
         // The built-in name needs no file.

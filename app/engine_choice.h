@@ -41,7 +41,7 @@ struct EngineChoice
 };
 
 // The profile named name ("" for the built-in) in folder. A name holding
-// "/" or ending in ".json" is taken as the path of a profile file.
+// "/" is the path of a profile file (engine= never holds one).
 EngineChoice chooseEngineProfile(const QString& name, const QString& folder);
 
 // The pause between requests to the engine: the command line's, else the
