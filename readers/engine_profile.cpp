@@ -261,8 +261,10 @@ EngineProfile makeBuiltinProfile()
     engine.description = "The built-in engine: the result pages of " + Text(kSearchHost) + ".";
     engine.address = "http://" + Text(kSearchHost) + "/s?wd={keyword}&pn={offset}&rn={count}&ie=utf-8";
     engine.host = kSearchHost;
+    // One result block per table; its id, group 1, is the result's position.
     engine.resultBlock = "<table.*?id=\"(.*?)\"[\\s\\S]*?</table>";
     engine.positionGroup = 1;
+    // The displayed-address line of a result.
     engine.addressLine = "<span class=.g.>.*?</span>";
     engine.homePage = "{site}/ ";
     engine.noResults = {utf8ToGbkString("没有找到与"), utf8ToGbkString("相关的网页")};
