@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "unknown field"},
         BadProfile {"missing_verification",
                     ",\n  \"verification\": {\n    \"redirectHosts\": [\"*\"],\n    "
-                    "\"titleWords\": [\"人机验证\"]\n  }",
+                    "\"titleWords\": [\"人机验证\"],\n    \"resultTitleEnd\": \" - 搜索结果\"\n  }",
                     "", "verification", "missing"},
         BadProfile {"address_not_text", "\"http://search.example.com/search?q={keyword}&first={first}&count={count}\"",
                     "42", "address", "must be a string"},
@@ -238,8 +238,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadProfile {"verification_unknown", "\"titleWords\"", "\"titleWord\"", "verification.titleWord",
                     "unknown field"},
         BadProfile {"verification_not_object",
-                    "{\n    \"redirectHosts\": [\"*\"],\n    \"titleWords\": [\"人机验证\"]\n  }", "\"strict\"",
-                    "verification", "must be an object"},
+                    "{\n    \"redirectHosts\": [\"*\"],\n    \"titleWords\": [\"人机验证\"],\n    "
+                    "\"resultTitleEnd\": \" - 搜索结果\"\n  }",
+                    "\"strict\"", "verification", "must be an object"},
         BadProfile {"text_outside_the_code_page", "人机验证", "人机验证😀", "verification.titleWords[0]",
                     "code page 936"},
         BadProfile {"encoding_unknown", "\"utf-8\"", "\"latin-1\"", "keywordEncoding", "\"gbk\""},
