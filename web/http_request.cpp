@@ -33,6 +33,9 @@ constexpr int pollMilliseconds = 50;
 // kilobytes arrives in a few reads instead of one per 16 KB (libcurl's
 // default), each of them with its own readiness check.
 constexpr long receiveBufferSize = 256 * 1024;
+// The most room made for a body ahead of its arrival on the strength of its
+// announced length.
+constexpr curl_off_t reservedBodyLimit = 4 * 1024 * 1024;
 // A server that keeps sending a byte now and then resets every per-wait
 // time-out; the whole exchange, redirections included, ends after this many
 // time-outs with what has arrived.
@@ -161,9 +164,9 @@ int socketEvents(short seen)
     return events;
 }
 
-// An easy handle and the multi handle that runs it, for one request on a
-// connection of its own. The multi handle is driven by socket events, so
-// libcurl is told which socket is ready instead of checking each one itself.
+// An easy handle and the multi handle that runs it. The multi handle is driven
+// by socket events, so libcurl is told which socket is ready instead of
+// checking each one itself.
 struct Transfer
 {
     MultiHandle multi;
@@ -171,13 +174,32 @@ struct Transfer
     SocketWatch watch;
 };
 
-// The transfer of one request; a request started by an event handler while
-// another one waits gets a transfer of its own.
+// Transfers that finished their request, kept for the next ones of the same
+// thread: libcurl's per-handle set-up (its wake-up socket pair, its receive
+// buffer, its DNS cache) is paid once, not on every request. Released before
+// libcurl's global state at exit.
+std::vector<std::unique_ptr<Transfer>>& idleTransfers()
+{
+    thread_local std::vector<std::unique_ptr<Transfer>> idle;
+    return idle;
+}
+
+// The transfer of one request, taken from the thread's idle ones or made new.
+// A request started by an event handler while another one waits gets a
+// transfer of its own; both are kept for later.
 class TransferLease
 {
 public:
     TransferLease()
     {
+        // The runtime exists before any handle, so it outlives them all.
+        (void)CurlRuntime::instance();
+        std::vector<std::unique_ptr<Transfer>>& idle = idleTransfers();
+        if (!idle.empty()) {
+            transfer_ = std::move(idle.back());
+            idle.pop_back();
+            return;
+        }
         auto fresh = std::make_unique<Transfer>();
         fresh->multi.reset(curl_multi_init());
         fresh->easy.reset(curl_easy_init());
@@ -191,11 +213,25 @@ public:
         transfer_ = std::move(fresh);
     }
 
-    // The transfer is released, not kept for the next request: libcurl
-    // 7.88 adds the cookie file name to a list on every request and only
-    // frees that list when the easy handle is cleaned up, so a reset handle
-    // used again would leak a little on every request.
-    ~TransferLease() = default;
+    // The handle goes back without any of this request's options, which
+    // point at the caller's buffers. libcurl 7.88 adds the cookie file name
+    // to a list on every request and curl_easy_reset does not free it;
+    // setting the file to none does, and keeps the shared cookies.
+    ~TransferLease()
+    {
+        if (!transfer_)
+            return;
+        CURL* easy = transfer_->easy.get();
+        curl_multi_remove_handle(transfer_->multi.get(), easy);
+        curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);
+        curl_easy_reset(easy);
+        transfer_->watch = {};
+        try {
+            idleTransfers().push_back(std::move(transfer_));
+        } catch (...) {
+            // Not kept: it is cleaned up here instead.
+        }
+    }
 
     TransferLease(const TransferLease&) = delete;
     TransferLease& operator=(const TransferLease&) = delete;
@@ -206,16 +242,31 @@ private:
     std::unique_ptr<Transfer> transfer_;
 };
 
+char foldAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameIgnoringCase(char a, char b)
+{
+    return foldAscii(a) == foldAscii(b);
+}
+
+bool equalIgnoringCase(std::string_view a, std::string_view b)
+{
+    return std::ranges::equal(a, b, sameIgnoringCase);
+}
+
 bool startsWithIgnoringCase(std::string_view s, std::string_view prefix)
 {
-    return s.size() >= prefix.size() && lowerAscii(s.substr(0, prefix.size())) == lowerAscii(prefix);
+    return s.size() >= prefix.size() && equalIgnoringCase(s.substr(0, prefix.size()), prefix);
 }
 
 // The header block is plain ASCII in practice; a case-blind byte search is
 // what its tests need.
 bool containsIgnoringCase(std::string_view hay, std::string_view needle)
 {
-    return lowerAscii(hay).find(lowerAscii(needle)) != std::string::npos;
+    return std::search(hay.begin(), hay.end(), needle.begin(), needle.end(), sameIgnoringCase) != hay.end();
 }
 
 std::vector<std::string_view> headerLines(std::string_view block)
@@ -237,7 +288,7 @@ bool hasHeaderNamed(const std::vector<std::string_view>& lines, std::string_view
 {
     for (std::string_view line : lines) {
         const std::size_t colon = line.find(':');
-        if (colon != std::string_view::npos && lowerAscii(line.substr(0, colon)) == lowerAscii(name))
+        if (colon != std::string_view::npos && equalIgnoringCase(line.substr(0, colon), name))
             return true;
     }
     return false;
@@ -292,10 +343,16 @@ Target transferTarget(const Text& url)
         port = 80;
     if (port < 0 || port > 65535)
         return {};
-    std::string result = "http://" + host;
-    if (port != 80)
-        result += ":" + std::to_string(port);
-    return {result + requestTargetOf(urlPath(url)), lowerAscii(host)};
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a
+    // literal + string in a Release build.
+    std::string result = "http://";
+    result += host;
+    if (port != 80) {
+        result += ':';
+        result += std::to_string(port);
+    }
+    result += requestTargetOf(urlPath(url));
+    return {result, lowerAscii(host)};
 }
 
 struct UrlDeleter
@@ -369,6 +426,7 @@ struct HopResult
 struct TransferProgress
 {
     HopResult* result = nullptr;
+    CURL* easy = nullptr;
     bool connected = false;
     Clock::time_point lastActivity = Clock::now();
     curl_off_t received = 0;
@@ -381,6 +439,14 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
     progress->lastActivity = Clock::now();
     ByteBlock& body = progress->result->body;
     const size_t bytes = size * count;
+    // libcurl hands the body over in pieces of 16 KB at most: room for the
+    // announced length at once spares growing and copying it piece by piece.
+    // A false length costs nothing but address space, and no more than a
+    // page's worth of it.
+    curl_off_t announced = -1;
+    if (body.empty() && curl_easy_getinfo(progress->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK
+        && announced > 0)
+        body.reserve(static_cast<size_t>(std::min<curl_off_t>(announced, reservedBodyLimit)));
     const size_t room = httpBodyLimit - body.size();
     if (bytes > room) {
         // Keep what fits and stop the transfer: returning a short count
@@ -428,7 +494,8 @@ int onProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off
     return 0;
 }
 
-// One request and its response on a new connection. The multi interface lets
+// One request and its response on a new connection (a kept handle starts from
+// libcurl's defaults; the cookies come from the shared store). The multi interface lets
 // the loop below hand control to pending window events before every wait for
 // data, and enforce the receive and send time-outs per wait.
 HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point deadline)
@@ -442,9 +509,6 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
     CURLM* multi = lease.get()->multi.get();
     CURL* h = lease.get()->easy.get();
     const SocketWatch& watch = lease.get()->watch;
-    // Nothing of the previous request's options is left; the cookies come
-    // from the shared store.
-    curl_easy_reset(h);
     const auto timeout = httpTimeout();
 
     HeaderList headers;
@@ -458,6 +522,7 @@ HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point dea
 
     TransferProgress progress;
     progress.result = &result;
+    progress.easy = h;
 
     curl_easy_setopt(h, CURLOPT_URL, hop.url.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
