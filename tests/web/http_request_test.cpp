@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zv {
@@ -407,6 +408,62 @@ TEST_F(HttpRequestTest, EveryCallOpensItsOwnConnection)
     EXPECT_EQ(httpRequest(server.url("/1")), "one");
     EXPECT_EQ(httpRequest(server.url("/2")), "two");
     EXPECT_EQ(server.connectionCount(), 2u);
+}
+
+// A thread's handles are kept from request to request: nothing of one request
+// (its proxy, verb, caller headers, body) goes out with the next.
+TEST_F(HttpRequestTest, NothingOfARequestCarriesOverToTheNext)
+{
+    LoopbackServer proxy;
+    proxy.enqueue(Reply::ok("proxied"));
+    server.enqueue(Reply::ok("direct"));
+
+    EXPECT_EQ(
+        httpRequest("http://far.example/one", "post", proxy.authority(), "X-One: 1\r\nAccept: text/plain\r\n", "a=1"),
+        "proxied");
+    EXPECT_EQ(httpRequest(server.url("/two")), "direct");
+
+    ASSERT_EQ(proxy.requestCount(), 1u);
+    const RecordedRequest first = proxy.requests()[0];
+    EXPECT_EQ(first.requestLine(), "post http://far.example/one HTTP/1.1");
+    EXPECT_EQ(first.header("X-One"), "1");
+    EXPECT_EQ(first.body, "a=1");
+
+    ASSERT_EQ(server.requestCount(), 1u);
+    const RecordedRequest second = server.requests()[0];
+    EXPECT_EQ(second.requestLine(), "GET /two HTTP/1.1");
+    // The run's one cookie store may hold cookies of earlier tests for this host.
+    Names names = second.headerNames();
+    std::erase(names, "Cookie");
+    EXPECT_EQ(names, (Names {"Host", "User-Agent", "Accept", "Referer", "Accept-Language"}));
+    EXPECT_EQ(second.header("Accept"), defaultAccept);
+    EXPECT_TRUE(second.body.empty());
+}
+
+// Each thread keeps handles of its own: requests from several threads at once
+// each get their own answer, each on a connection of its own.
+TEST_F(HttpRequestTest, RequestsFromSeveralThreadsAtOnce)
+{
+    server.setHandler([](const RecordedRequest& request) { return Reply::ok(request.requestLine()); });
+    constexpr int kThreads = 4;
+    constexpr int kEach = 8;
+    std::vector<std::vector<ByteBlock>> answers(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i)
+                answers[t].push_back(httpRequest(server.url("/" + std::to_string(t) + "/" + std::to_string(i))));
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+
+    for (int t = 0; t < kThreads; ++t) {
+        ASSERT_EQ(answers[t].size(), static_cast<std::size_t>(kEach));
+        for (int i = 0; i < kEach; ++i)
+            EXPECT_EQ(answers[t][i], "GET /" + std::to_string(t) + "/" + std::to_string(i) + " HTTP/1.1");
+    }
+    EXPECT_EQ(server.connectionCount(), static_cast<std::size_t>(kThreads * kEach));
 }
 
 TEST_F(HttpRequestTest, UnreachableOrUnusableAddressesGiveAnEmptyBlock)
