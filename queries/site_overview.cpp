@@ -7,6 +7,7 @@
 #include "store/store.h"
 #include "view/qt_text.h"
 #include "view/query_view.h"
+#include "web/codepage.h"
 #include "web/pattern_matcher.h"
 
 #include <array>
@@ -87,23 +88,26 @@ QString failedText()
 bool querySiteOverview(QueryView& view)
 {
     const Text site = currentSite(view);
-    PatternMatcher tableMatcher;
-    PatternMatcher entryMatcher;
+    // One page form and its matchers for the six pages, each page searched in
+    // place.
+    PageForm page;
+    PageMatcher tableMatcher;
+    PageMatcher entryMatcher;
     bool anyPage = false;
     bool verification = false;
-    // The page of one figure as GBK text; nullopt when it failed, and always
-    // once the engine has asked for its security check (nothing more is asked
-    // of it in this query).
-    auto fetch = [&](OverviewFigure figure) -> std::optional<Text> {
+    // Reads the page of one figure into the form; false when it failed, and
+    // always once the engine has asked for its security check (nothing more
+    // is asked of it in this query).
+    auto fetch = [&](OverviewFigure figure) {
         if (verification)
-            return std::nullopt;
+            return false;
         view.beforeEngineRequest();
-        EnginePage page = fetchEnginePage(overviewAddress(figure, site));
-        verification = page.answer == EngineAnswer::Verification;
-        if (page.answer != EngineAnswer::Page)
-            return std::nullopt;
+        const EngineAnswer answer = fetchEnginePage(overviewAddress(figure, site), page);
+        verification = answer == EngineAnswer::Verification;
+        if (answer != EngineAnswer::Page)
+            return false;
         anyPage = true;
-        return std::move(page.text);
+        return true;
     };
 
     // Boxes whose page failed show "无" or nothing meanwhile; once another
@@ -113,22 +117,22 @@ bool querySiteOverview(QueryView& view)
     if (view.isClosing())
         return false;
     view.setFigureText(FigureBox::Snapshot, u"无"_s);
-    std::optional<Text> page = fetch(OverviewFigure::Snapshot);
+    const bool snapshotRead = fetch(OverviewFigure::Snapshot);
     // A query cut short by closing the window is not recorded.
     if (view.isClosing())
         return false;
-    if (!page)
+    if (!snapshotRead)
         failed.push_back(FigureBox::Snapshot);
-    else if (const auto snapshot = snapshotText(*page, site, tableMatcher, entryMatcher))
+    else if (const auto snapshot = snapshotText(page, site, tableMatcher, entryMatcher))
         view.setFigureText(FigureBox::Snapshot, toQString(*snapshot));
 
     for (const CountColumn& count : kCountColumns) {
-        page = fetch(count.figure);
+        const bool read = fetch(count.figure);
         if (view.isClosing())
             return false;
-        if (!page)
+        if (!read)
             failed.push_back(count.box);
-        view.setFigureText(count.box, page ? toQString(countText(count.figure, *page, tableMatcher)) : QString());
+        view.setFigureText(count.box, read ? toQString(countText(count.figure, page, tableMatcher)) : QString());
     }
 
     if (!anyPage) {
