@@ -222,6 +222,10 @@ public:
         if (!transfer_)
             return;
         CURL* easy = transfer_->easy.get();
+        // A request given up half way (an exception) is still in the multi
+        // handle, and removing it reports progress: not to a callback whose
+        // data is gone.
+        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 1L);
         curl_multi_remove_handle(transfer_->multi.get(), easy);
         curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);
         curl_easy_reset(easy);
@@ -441,8 +445,7 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
     const size_t bytes = size * count;
     // libcurl hands the body over in pieces of 16 KB at most: room for the
     // announced length at once spares growing and copying it piece by piece.
-    // A false length costs nothing but address space, and no more than a
-    // page's worth of it.
+    // A false length costs untouched address space only, 4 MB at most.
     curl_off_t announced = -1;
     if (body.empty() && curl_easy_getinfo(progress->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK
         && announced > 0)
@@ -495,9 +498,9 @@ int onProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off
 }
 
 // One request and its response on a new connection (a kept handle starts from
-// libcurl's defaults; the cookies come from the shared store). The multi interface lets
-// the loop below hand control to pending window events before every wait for
-// data, and enforce the receive and send time-outs per wait.
+// libcurl's defaults; the cookies come from the shared store). The multi
+// interface lets the loop below hand control to pending window events before
+// every wait for data, and enforce the receive and send time-outs per wait.
 HopResult runHop(const Hop& hop, const std::string& proxy, Clock::time_point deadline)
 {
     HopResult result;
