@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFile>
 
+#include <cstdio>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -38,7 +39,11 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     zv::MainWindow window;
-    zv::applyStartupSettings(window, configuration, configFile, zv::engineProfileFolder());
+    // The status bar shows the start of a long line; the error stream (a
+    // terminal, the journal) gets all of it.
+    if (const QString problems = zv::applyStartupSettings(window, configuration, configFile, zv::engineProfileFolder());
+        !problems.isEmpty())
+        std::fprintf(stderr, "zeravudez: %s\n", problems.toUtf8().constData());
     QObject::connect(&window, &zv::MainWindow::closed, &app, &QCoreApplication::quit);
     window.show();
     return QApplication::exec();

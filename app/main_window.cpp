@@ -395,6 +395,8 @@ void MainWindow::setPanelText(int panel, const QString& text)
     if (panel < 0 || panel >= 4)
         return;
     m_panels[panel]->setText(text);
+    // A panel shows what fits; the whole text is a hover away.
+    m_panels[panel]->setToolTip(text);
 }
 
 void MainWindow::setStatus(const QString& text)

@@ -9,8 +9,8 @@ using namespace Qt::StringLiterals;
 
 namespace zv {
 
-void applyStartupSettings(MainWindow& window, const Configuration& configuration, const QString& configurationFile,
-                          const QString& engineFolder)
+QString applyStartupSettings(MainWindow& window, const Configuration& configuration, const QString& configurationFile,
+                             const QString& engineFolder)
 {
     const EngineChoice engine = chooseEngineProfile(configuration.engine, engineFolder);
     window.setEngineProfile(engine.entry.profile);
@@ -21,8 +21,11 @@ void applyStartupSettings(MainWindow& window, const Configuration& configuration
         problems.append(problemsLine(configuration, configurationFile));
     if (!engine.problem.isEmpty())
         problems.append(engine.problem);
-    if (!problems.isEmpty())
-        window.setStatus(problems.join(u"; "_s));
+    if (problems.isEmpty())
+        return {};
+    const QString line = problems.join(u"; "_s);
+    window.setStatus(line);
+    return line;
 }
 
 } // namespace zv

@@ -12,8 +12,9 @@ namespace zv {
 class MainWindow;
 
 // configurationFile is where configuration was read from; engineFolder holds
-// the profiles (engineProfileFolder()).
-void applyStartupSettings(MainWindow& window, const Configuration& configuration, const QString& configurationFile,
-                          const QString& engineFolder);
+// the profiles (engineProfileFolder()). Returns the problems as shown, "" when
+// there are none, so that start-up can also write them to the error stream.
+QString applyStartupSettings(MainWindow& window, const Configuration& configuration, const QString& configurationFile,
+                             const QString& engineFolder);
 
 } // namespace zv

@@ -6,6 +6,8 @@
 #include "readers/engine_profile.h"
 #include "tests/support/temp_dir.h"
 
+#include <QLabel>
+
 #include <filesystem>
 #include <fstream>
 
@@ -51,6 +53,7 @@ TEST_F(StartupSettings, TheChosenProfileAndItsPauseUnlessTheSettingsHaveOne)
     EXPECT_EQ(w->engineProfile()->host, "search.example.com");
     EXPECT_EQ(w->enginePause(), (PauseRange {3, 5}));
     EXPECT_EQ(w->statusText(), idle);
+    EXPECT_TRUE(applyStartupSettings(*w, choosing("example"), u"zeravudez.conf"_s, folder()).isEmpty());
 
     applyStartupSettings(*w, choosing("example", PauseRange {0, 0}), u"zeravudez.conf"_s, folder());
     EXPECT_EQ(w->enginePause(), (PauseRange {0, 0}));
@@ -67,11 +70,16 @@ TEST_F(StartupSettings, AProfileThatCannotBeUsedIsShownInTheStatusBarBesideTheSe
     auto w = start();
     Configuration configuration = choosing("broken");
     configuration.problems.append(u"pause=soon is not MIN-MAX seconds (0 to 3600), ignored"_s);
-    applyStartupSettings(*w, configuration, u"/c/zeravudez.conf"_s, folder());
+    const QString shown = applyStartupSettings(*w, configuration, u"/c/zeravudez.conf"_s, folder());
     EXPECT_EQ(*w->engineProfile(), builtinEngineProfile());
     EXPECT_EQ(w->statusText(),
               u"/c/zeravudez.conf: pause=soon is not MIN-MAX seconds (0 to 3600), ignored; "_s + broken
                   + u": addressLine: missing; the built-in profile is used"_s);
+    EXPECT_EQ(shown, w->statusText());
+    // The panel is narrower than the line: its tool tip holds all of it.
+    const auto* panel = w->findChild<QLabel*>(u"状态条1_panel1"_s);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->toolTip(), shown);
 
     auto other = start();
     applyStartupSettings(*other, choosing("nothing"), u"/c/zeravudez.conf"_s, folder());
