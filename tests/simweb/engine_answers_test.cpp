@@ -12,6 +12,7 @@
 
 #include "readers/engine_page.h"
 #include "tests/simweb/page_reading.h"
+#include "tests/simweb/served_world.h"
 #include "tests/support/temp_dir.h"
 #include "tools/simweb/proxy_server.h"
 #include "tools/simweb/sim_web.h"
@@ -22,14 +23,6 @@ namespace zv::test {
 namespace {
 
 using simweb::World;
-
-std::unique_ptr<World> worldFrom(const std::string& json)
-{
-    std::string error;
-    auto world = World::fromScenarioText(json, ".", error);
-    EXPECT_TRUE(world) << error;
-    return world;
-}
 
 bool verificationPage(const ByteBlock& body, const std::string& finalHost = simweb::kSearchHost)
 {
@@ -180,27 +173,10 @@ TEST(EngineVerification, CheckPageOnTheEngineAfterNRequests)
     }
 }
 
-class ProxiedEngine : public ::testing::Test
+class ProxiedEngine : public ProxiedWorld
 {
 protected:
-    void start(const std::string& scenario)
-    {
-        world = worldFrom(scenario);
-        ASSERT_TRUE(world);
-        server = std::make_unique<simweb::ProxyServer>(*world);
-        ASSERT_TRUE(server->setLogFile(logPath));
-        const int port = server->start(0);
-        ASSERT_GT(port, 0);
-        proxy = "127.0.0.1:" + std::to_string(port);
-    }
-
     void TearDown() override { setHttpTimeout(std::chrono::milliseconds(0)); }
-
-    TempDir dir;
-    std::string logPath = dir.filePath("requests.log");
-    std::unique_ptr<World> world;
-    std::unique_ptr<simweb::ProxyServer> server;
-    std::string proxy;
 };
 
 // The engine sends the client to its check host; the log shows every request,

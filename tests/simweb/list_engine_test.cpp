@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/simweb/page_reading.h"
+#include "tests/simweb/served_world.h"
 #include "tests/support/temp_dir.h"
 #include "tools/simweb/proxy_server.h"
 #include "tools/simweb/sim_web.h"
@@ -95,14 +96,6 @@ bool saysNoResults(const ByteBlock& page)
 bool titled(const ByteBlock& page, const char* title)
 {
     return containsText(utf8ToGbk(page), gbk("<title>") + gbk(title) + "</title>");
-}
-
-std::unique_ptr<World> worldFrom(const std::string& json)
-{
-    std::string error;
-    auto world = World::fromScenarioText(json, ".", error);
-    EXPECT_TRUE(world) << error;
-    return world;
 }
 
 class ListEngine : public ::testing::Test
@@ -317,26 +310,7 @@ TEST(ListEngineVerification, CheckPageAfterNRequestsCountedPerEngine)
     EXPECT_TRUE(titled(web.handle({"GET", "http://verify.example.com/check?back=x", "", ""}).body, "人机验证"));
 }
 
-class ProxiedListEngine : public ::testing::Test
-{
-protected:
-    void start(const std::string& scenario)
-    {
-        world = worldFrom(scenario);
-        ASSERT_TRUE(world);
-        server = std::make_unique<simweb::ProxyServer>(*world);
-        ASSERT_TRUE(server->setLogFile(logPath));
-        const int port = server->start(0);
-        ASSERT_GT(port, 0);
-        proxy = "127.0.0.1:" + std::to_string(port);
-    }
-
-    TempDir dir;
-    std::string logPath = dir.filePath("requests.log");
-    std::unique_ptr<World> world;
-    std::unique_ptr<simweb::ProxyServer> server;
-    std::string proxy;
-};
+using ProxiedListEngine = ProxiedWorld;
 
 TEST_F(ProxiedListEngine, RedirectionToTheCheckHostIsFollowedAndLogged)
 {

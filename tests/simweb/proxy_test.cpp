@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/simweb/page_reading.h"
+#include "tests/simweb/served_world.h"
 #include "tests/support/temp_dir.h"
 #include "tools/simweb/proxy_server.h"
 #include "tools/simweb/sim_web.h"
@@ -47,27 +48,16 @@ std::string rawExchange(int port, const std::string& request)
     return reply;
 }
 
-class ProxyTest : public ::testing::Test
+class ProxyTest : public ProxiedWorld
 {
 protected:
     void SetUp() override
     {
         std::string error;
-        world = World::fromScenarioFile(ZV_SCENARIO_DIR "/basic.json", error);
-        ASSERT_TRUE(world) << error;
-        server = std::make_unique<simweb::ProxyServer>(*world);
-        ASSERT_TRUE(server->setLogFile(logPath));
-        port = server->start(0);
-        ASSERT_GT(port, 0);
-        proxy = "127.0.0.1:" + std::to_string(port);
+        auto basic = World::fromScenarioFile(ZV_SCENARIO_DIR "/basic.json", error);
+        ASSERT_TRUE(basic) << error;
+        serve(std::move(basic));
     }
-
-    TempDir dir;
-    std::string logPath = dir.filePath("requests.log");
-    std::unique_ptr<World> world;
-    std::unique_ptr<simweb::ProxyServer> server;
-    int port = 0;
-    std::string proxy;
 };
 
 TEST_F(ProxyTest, TheProgramsClientGetsThePagesThroughTheProxy)
