@@ -8,9 +8,49 @@
 namespace zv::test {
 
 namespace {
-const char* const kResultBlock = "<table.*?id=\"(.*?)\"[\\s\\S]*?</table>";
-const char* const kListBlock = "<li class=\"result\" data-pos=\"(\\d+)\">[\\s\\S]*?</li>";
-const char* const kListEntry = "<div class=\"url\">.*?</div>";
+
+// How an engine's result page shows a result: its block (group 1 the
+// position), the displayed-address line within it, and what follows the site
+// address on that line for the site's home page.
+struct Markup
+{
+    const char* block;
+    const char* line;
+    const char* homePageTail;
+};
+
+constexpr Markup kTableMarkup {"<table.*?id=\"(.*?)\"[\\s\\S]*?</table>", "<span class=.g.>.*?</span>", "/ "};
+constexpr Markup kListMarkup {"<li class=\"result\" data-pos=\"(\\d+)\">[\\s\\S]*?</li>",
+                              "<div class=\"url\">.*?</div>", "/<"};
+
+int blockCount(const Markup& markup, const ByteBlock& page)
+{
+    PatternMatcher blocks;
+    blocks.execute(gbk(markup.block), utf8ToGbk(page));
+    return blocks.matchCount();
+}
+
+Text ranksOf(const Markup& markup, const std::vector<ByteBlock>& pages, const Text& site)
+{
+    Text column;
+    PatternMatcher blocks;
+    PatternMatcher lines;
+    for (const ByteBlock& body : pages) {
+        blocks.execute(gbk(markup.block), utf8ToGbk(body));
+        for (int n = 1; n <= blocks.matchCount(); ++n) {
+            lines.execute(gbk(markup.line), blocks.matchText(n));
+            for (int e = 1; e <= lines.matchCount(); ++e) {
+                const Text line = lines.matchText(e);
+                if (!containsText(line, site))
+                    continue;
+                column += blocks.subMatchText(n, 1) + (containsText(line, site + markup.homePageTail) ? ". " : " ");
+                break;
+            }
+        }
+    }
+    return column;
+}
+
 } // namespace
 
 Text gbk(const char* utf8)
@@ -31,31 +71,12 @@ std::string overviewAddress(const std::string& term)
 
 int resultBlockCount(const ByteBlock& page)
 {
-    PatternMatcher blocks;
-    blocks.execute(gbk(kResultBlock), utf8ToGbk(page));
-    return blocks.matchCount();
+    return blockCount(kTableMarkup, page);
 }
 
 Text readRanks(const std::vector<ByteBlock>& pages, const Text& site)
 {
-    Text column;
-    PatternMatcher blocks;
-    PatternMatcher entries;
-    for (const ByteBlock& body : pages) {
-        blocks.execute(gbk(kResultBlock), utf8ToGbk(body));
-        for (int n = 1; n <= blocks.matchCount(); ++n) {
-            entries.execute(gbk("<span class=.g.>.*?</span>"), blocks.matchText(n));
-            for (int e = 1; e <= entries.matchCount(); ++e) {
-                const Text line = entries.matchText(e);
-                if (!containsText(line, site)) {
-                    continue;
-                }
-                column += blocks.subMatchText(n, 1) + (containsText(line, site + "/ ") ? ". " : " ");
-                break;
-            }
-        }
-    }
-    return column;
+    return ranksOf(kTableMarkup, pages, site);
 }
 
 std::string listRankAddress(const Text& keyword, int page)
@@ -66,31 +87,12 @@ std::string listRankAddress(const Text& keyword, int page)
 
 int listResultCount(const ByteBlock& page)
 {
-    PatternMatcher blocks;
-    blocks.execute(gbk(kListBlock), utf8ToGbk(page));
-    return blocks.matchCount();
+    return blockCount(kListMarkup, page);
 }
 
 Text readListRanks(const std::vector<ByteBlock>& pages, const Text& site)
 {
-    Text column;
-    PatternMatcher blocks;
-    PatternMatcher entries;
-    for (const ByteBlock& body : pages) {
-        blocks.execute(gbk(kListBlock), utf8ToGbk(body));
-        for (int n = 1; n <= blocks.matchCount(); ++n) {
-            entries.execute(gbk(kListEntry), blocks.matchText(n));
-            for (int e = 1; e <= entries.matchCount(); ++e) {
-                const Text entry = entries.matchText(e);
-                if (!containsText(entry, site)) {
-                    continue;
-                }
-                column += blocks.subMatchText(n, 1) + (containsText(entry, site + "/<") ? ". " : " ");
-                break;
-            }
-        }
-    }
-    return column;
+    return ranksOf(kListMarkup, pages, site);
 }
 
 Text readIndexedCount(const ByteBlock& page)
@@ -111,7 +113,7 @@ Text readSnapshot(const ByteBlock& page, const Text& site)
 {
     PatternMatcher blocks;
     PatternMatcher entries;
-    blocks.execute(gbk(kResultBlock), utf8ToGbk(page));
+    blocks.execute(gbk(kTableMarkup.block), utf8ToGbk(page));
     for (int n = 1; n <= blocks.matchCount(); ++n) {
         entries.execute(gbk("<span class=.g.>.*?</b>/(.*?)</span>"), blocks.matchText(n));
         for (int e = 1; e <= entries.matchCount(); ++e) {
