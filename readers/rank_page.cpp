@@ -83,22 +83,6 @@ Text siteRankEntries(const Text& pageText, const Text& siteAddress)
     return siteRankEntries(pageText, siteAddress, tableMatcher, entryMatcher);
 }
 
-bool isResultPage(const Text& pageText, PatternMatcher& matcher)
-{
-    return isResultPage(builtinEngineProfile(), pageText, matcher);
-}
-
-bool isResultPage(const PageForm& page, PageMatcher& matcher)
-{
-    return isResultPage(builtinEngineProfile(), page, matcher);
-}
-
-bool isResultPage(const EngineProfile& engine, const Text& pageText, PatternMatcher& matcher)
-{
-    matcher.execute(engine.resultBlock, pageText);
-    return matcher.matchCount() > 0 || isNoResultsNotice(engine, pageText);
-}
-
 bool isResultPage(const EngineProfile& engine, const PageForm& page, PageMatcher& matcher)
 {
     matcher.execute(engine.resultBlock, page);

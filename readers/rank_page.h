@@ -33,12 +33,9 @@ Text siteRankEntries(const EngineProfile& engine, const Text& pageText, const Te
                      PatternMatcher& tableMatcher, PatternMatcher& entryMatcher);
 Text siteRankEntries(const Text& pageText, const Text& siteAddress);
 
-// Whether a page (GBK text) is the engine's answer to a search: it holds a
-// result block, or the engine's notice that nothing matched. A first page
-// that is neither is no answer at all (a broken or foreign page).
-bool isResultPage(const Text& pageText, PatternMatcher& matcher);
-bool isResultPage(const PageForm& page, PageMatcher& matcher);
-bool isResultPage(const EngineProfile& engine, const Text& pageText, PatternMatcher& matcher);
+// Whether a page is the engine's answer to a search: it holds a result
+// block, or the engine's notice that nothing matched. A first page that is
+// neither is no answer at all (a broken or foreign page).
 bool isResultPage(const EngineProfile& engine, const PageForm& page, PageMatcher& matcher);
 
 // Shown when no result of the site was found in (rangeIndex + 1) pages.

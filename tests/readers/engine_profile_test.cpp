@@ -96,26 +96,27 @@ TEST(SecondEngine, ItsProfileReadsItsMarkup)
 
     // The built-in profile finds nothing on it, not even a result page.
     EXPECT_EQ(siteRankEntries(form, "www.shop-demo.cn", blocks, lines), "");
-    EXPECT_FALSE(isResultPage(form, blocks));
+    EXPECT_FALSE(isResultPage(builtinEngineProfile(), form, blocks));
 }
 
 TEST(SecondEngine, TellsItsNoticeAndItsCheck)
 {
     const EngineProfile engine = loaded(fileText("tests/engines/example.json"));
-    const Text none = g(examplePage("<div class=\"empty\">未找到与“某词”相关的结果</div>"));
-    EXPECT_TRUE(isNoResultsNotice(engine, none));
-    EXPECT_FALSE(isNoResultsNotice(none)); // the built-in engine words its notice otherwise
-    PatternMatcher blocks;
+    const PageForm none(examplePage("<div class=\"empty\">未找到与“某词”相关的结果</div>"));
+    EXPECT_TRUE(isNoResultsNotice(engine, none.text()));
+    EXPECT_FALSE(isNoResultsNotice(none.text())); // the built-in engine words its notice otherwise
+    PageMatcher blocks;
     EXPECT_TRUE(isResultPage(engine, none, blocks));
     // The parts in the wrong order are no notice.
     EXPECT_FALSE(isNoResultsNotice(engine, g("相关的结果 未找到与")));
 
-    const Text check = g("<html><head><title>人机验证</title></head><body>请稍候</body></html>");
+    const ByteBlock checkPage = "<html><head><title>人机验证</title></head><body>请稍候</body></html>";
+    const Text check = g(checkPage);
     EXPECT_TRUE(isVerificationPage(engine, check, ""));
     EXPECT_TRUE(isVerificationPage(engine, check, "search.example.com"));
     EXPECT_TRUE(isVerificationPage(engine, g(examplePage("")), "verify.example.com"));
     EXPECT_FALSE(isVerificationPage(engine, g(examplePage("")), "SEARCH.Example.com"));
-    EXPECT_FALSE(isResultPage(engine, check, blocks));
+    EXPECT_FALSE(isResultPage(engine, PageForm(checkPage), blocks));
 }
 
 TEST(EngineProfiles, VerificationMarksWorkAsTheirFieldsSay)
