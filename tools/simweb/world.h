@@ -6,6 +6,9 @@
 // host, the keyword and the day, so that the same request on the same day
 // always gives the same answer.
 
+#include "tools/simweb/calendar.h"
+#include "tools/simweb/picture_format.h"
+
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -18,16 +21,6 @@
 #include <vector>
 
 namespace zv::simweb {
-
-// Days since 1970-01-01 (civil calendar).
-using Day = int;
-
-std::optional<Day> parseDay(std::string_view iso);
-// "2024-5-20": month and day without leading zeros, as result lines show dates.
-std::string dayText(Day day);
-// "2024-05-20".
-std::string isoDayText(Day day);
-Day localToday();
 
 // Stable hashing of texts and numbers (FNV-1a, then a 64-bit finaliser).
 std::uint64_t hashOf(std::initializer_list<std::string_view> parts, std::int64_t salt = 0);
@@ -128,11 +121,6 @@ struct Verification
     bool redirect = true; // a 302 to the engine's check host; otherwise a 200 check page on the engine itself
 };
 
-enum class PictureFormat { Png, Jpeg, Tiff, Bmp };
-std::string_view formatExtension(PictureFormat format);
-std::optional<PictureFormat> formatFromExtension(std::string_view ext);
-std::string_view formatContentType(PictureFormat format);
-
 struct IndexPicture
 {
     PictureFormat format = PictureFormat::Png;
@@ -141,6 +129,9 @@ struct IndexPicture
     int height = 0;
     std::string fileBytes; // set when the scenario names a file
 };
+
+// What a scenario fixes (scenario.h).
+struct Scenario;
 
 class World
 {
@@ -197,10 +188,7 @@ public:
     static constexpr int totalResults = 800;
 
 private:
-    struct Scenario;
     struct Learned;
-
-    std::vector<RankEntry> generatedRanks(const std::string& site, const std::string& keyword, Day day) const;
 
     std::unique_ptr<Scenario> scenario_;
     std::unique_ptr<Learned> learned_;
