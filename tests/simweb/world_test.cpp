@@ -7,6 +7,7 @@
 
 #include "tests/simweb/page_reading.h"
 #include "tests/support/temp_dir.h"
+#include "tools/simweb/index_pages.h"
 #include "tools/simweb/pages.h"
 #include "tools/simweb/sim_web.h"
 #include "web/codepage.h"

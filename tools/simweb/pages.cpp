@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <iconv.h>
 
 #include "tools/simweb/sim_web.h"
 
@@ -29,7 +27,14 @@ std::string upperAscii(std::string s)
 
 std::string pagePath(std::uint64_t h)
 {
-    return "/" + std::string(kFolders[h % kFolders.size()]) + "/" + std::to_string(100 + (h >> 8) % 9000) + ".html";
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a
+    // literal + string in a Release build.
+    std::string path = "/";
+    path += kFolders[h % kFolders.size()];
+    path += '/';
+    path += std::to_string(100 + (h >> 8) % 9000);
+    path += ".html";
+    return path;
 }
 
 std::string lineDate(std::uint64_t h, Day day)
@@ -288,162 +293,6 @@ std::string snapshotPage(const std::string& site, const std::optional<std::strin
                            {"<b>" + domain + "</b>/ " + lineDate(h, day) + " "});
     }
     return out + kTail;
-}
-
-std::string picturePath(const std::string& keyword, PictureFormat format, Day day)
-{
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string path = "/baidu/pic/";
-    for (unsigned char c : keyword) {
-        path += hex[c >> 4];
-        path += hex[c & 15];
-    }
-    return path + "-" + std::to_string(day) + "." + std::string(formatExtension(format));
-}
-
-bool parsePicturePath(const std::string& path, std::string& keyword, PictureFormat& format, Day& day)
-{
-    static const std::string prefix = "/baidu/pic/";
-    if (!path.starts_with(prefix)) {
-        return false;
-    }
-    const auto dash = path.find('-', prefix.size());
-    const auto dot = path.find('.', prefix.size());
-    if (dash == std::string::npos || dot == std::string::npos || dot < dash) {
-        return false;
-    }
-    const std::string hexText = path.substr(prefix.size(), dash - prefix.size());
-    if (hexText.size() % 2 != 0) {
-        return false;
-    }
-    auto nibble = [](char c) -> int {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        return -1;
-    };
-    std::string decoded;
-    for (std::size_t i = 0; i < hexText.size(); i += 2) {
-        const int hi = nibble(hexText[i]);
-        const int lo = nibble(hexText[i + 1]);
-        if (hi < 0 || lo < 0) {
-            return false;
-        }
-        decoded += static_cast<char>(hi * 16 + lo);
-    }
-    const std::string dayText = path.substr(dash + 1, dot - dash - 1);
-    if (dayText.empty() || dayText.size() > 9
-        || !std::all_of(dayText.begin(), dayText.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return false;
-    }
-    const auto parsedFormat = formatFromExtension(std::string_view(path).substr(dot + 1));
-    if (!parsedFormat) {
-        return false;
-    }
-    keyword = decoded;
-    format = *parsedFormat;
-    day = std::stoi(dayText);
-    return true;
-}
-
-std::string indexAnswerPage(const World& world, const std::string& keyword, Day day)
-{
-    const IndexAnswer answer = world.indexAnswer(keyword);
-    std::string out = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\" />\n<title>关键词指数查询 - "
-        + htmlEscape(keyword) + "</title>\n</head>\n<body>\n";
-    if (answer.throttled) {
-        out += "<div class=\"warn\">您的查询过于频繁，请稍后再试。</div>\n</body>\n</html>\n";
-        return out;
-    }
-    out += "<table class=\"list\" cellspacing=\"0\">\n<tr class=\"head\"><th>关键词</th><th>百度指数</th></tr>\n";
-    int n = 1;
-    for (const IndexRow& row : answer.rows) {
-        const IndexPicture picture = world.indexPicture(row.keyword, day);
-        out += "<tr class=\"item\" id=\"index" + std::to_string(n++) + "\">\n<td><span  ><em>" + htmlEscape(row.cell)
-            + "</em></span></td>\n<td><img src=\"" + picturePath(row.keyword, picture.format, day)
-            + "\" /></td>\n</tr>\n";
-    }
-    out += "</table>\n</body>\n</html>\n";
-    return out;
-}
-
-std::string utf8ToGb(const std::string& utf8)
-{
-    iconv_t cd = iconv_open("GBK", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return utf8;
-    }
-    std::string out;
-    std::string in = utf8;
-    char* inPtr = in.data();
-    std::size_t inLeft = in.size();
-    char buffer[1024];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, sizeof buffer - outLeft);
-        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            // Skip one undecodable or unmappable UTF-8 character.
-            out += '?';
-            std::size_t skip = 1;
-            while (skip < inLeft && (static_cast<unsigned char>(inPtr[skip]) & 0xC0) == 0x80) {
-                ++skip;
-            }
-            inPtr += skip;
-            inLeft -= skip;
-        }
-    }
-    iconv_close(cd);
-    return out;
-}
-
-ServedPage homePageFor(const std::string& host, const HomePage& page)
-{
-    ServedPage served;
-    const bool gbk = page.charset == Charset::Gbk;
-    served.contentType = page.charset == Charset::Utf8Header ? "text/html; charset=utf-8" : "text/html";
-    if (page.html) {
-        served.body = gbk ? utf8ToGb(*page.html) : *page.html;
-        return served;
-    }
-    std::string joined;
-    for (std::size_t i = 0; i < page.keywords.size(); ++i) {
-        joined += (i > 0 ? page.separator : std::string()) + page.keywords[i];
-    }
-    std::string html = "<!DOCTYPE html>\n<html>\n<head>\n";
-    switch (page.charset) {
-    case Charset::Utf8Meta:
-        html += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n";
-        break;
-    case Charset::Utf8MetaCapitals:
-        html += "<meta charset=\"UTF-8\">\n";
-        break;
-    case Charset::Utf8Header:
-        break;
-    case Charset::Gbk:
-        html += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" />\n";
-        break;
-    }
-    html += "<title>" + htmlEscape(host) + " - 首页</title>\n";
-    const std::string close = page.slashClose ? " />" : ">";
-    if (page.contentFirst) {
-        html += "<meta content=\"" + joined + "\" name=\"keywords\"" + close + "\n";
-    } else {
-        html += "<meta name=\"keywords\" content=\"" + joined + "\"" + close + "\n";
-    }
-    html += "<meta name=\"description\" content=\"欢迎访问" + htmlEscape(host) + "\"" + close + "\n";
-    html += "</head>\n<body>\n<h1>" + htmlEscape(host) + "</h1>\n<p>";
-    for (const std::string& keyword : page.keywords) {
-        html += "<a href=\"/tag/" + std::to_string(hashOf({keyword}) % 1000) + ".html\">" + htmlEscape(keyword)
-            + "</a> ";
-    }
-    html += "</p>\n</body>\n</html>\n";
-    served.body = gbk ? utf8ToGb(html) : html;
-    return served;
 }
 
 std::string notFoundPage(const std::string& url)

@@ -1,9 +1,11 @@
 #pragma once
-// The pages of the simulated web, as UTF-8 HTML (a home page may be served in
-// code page 936). Their mark-up is what the program's fixed patterns read:
-// result blocks are one <table ... id="position"> each, with the displayed
-// address in <span class="g">; counts stand in "找到相关结果数…个" and
-// "百度为您找到相关结果…个"; index rows are <tr ... id="indexN">.
+// The search engine's pages in the simulated web, as UTF-8 HTML, and what
+// every simulated page uses (escaping, the not-found page). Their mark-up is
+// what the program's fixed patterns read: result blocks are one
+// <table ... id="position"> each, with the displayed address in
+// <span class="g">; counts stand in "找到相关结果数…个" and "百度为您找到相关结果…个".
+// The index service's pages are in index_pages.h, the home pages in
+// home_pages.h.
 
 #include <string>
 #include <vector>
@@ -57,21 +59,6 @@ std::string domainPage(const std::string& site, const std::string& figure, Day d
 // http:// search: the site's result line carries "<b>site</b>/" and the snapshot text.
 std::string snapshotPage(const std::string& site, const std::optional<std::string>& snapshot, Day day);
 
-// Index service answer for keyword and the path of each row's picture.
-std::string indexAnswerPage(const World& world, const std::string& keyword, Day day);
-std::string picturePath(const std::string& keyword, PictureFormat format, Day day);
-// Reads a picture path back into keyword, format and day.
-bool parsePicturePath(const std::string& path, std::string& keyword, PictureFormat& format, Day& day);
-
-struct ServedPage
-{
-    std::string contentType;
-    std::string body;
-};
-
-// A site's home page in the form and code page its HomePage asks for.
-ServedPage homePageFor(const std::string& host, const HomePage& page);
-
 std::string notFoundPage(const std::string& url);
 
 // The engine's answers when it does not give a result page.
@@ -89,8 +76,5 @@ std::string verificationPage();
 std::string verificationAddress(const std::string& askedUrl);
 // The body of a redirection.
 std::string movedPage();
-
-// UTF-8 to code page 936; characters it lacks become "?".
-std::string utf8ToGb(const std::string& utf8);
 
 } // namespace zv::simweb

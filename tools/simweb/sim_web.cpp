@@ -4,6 +4,8 @@
 #include <charconv>
 #include <optional>
 
+#include "tools/simweb/home_pages.h"
+#include "tools/simweb/index_pages.h"
 #include "tools/simweb/list_pages.h"
 #include "tools/simweb/pages.h"
 #include "tools/simweb/pictures.h"
