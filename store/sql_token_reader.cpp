@@ -1,28 +1,8 @@
 #include "store/sql_token_reader.h"
 
-#include "text/text.h"
-
 #include <algorithm>
 
 namespace zv::sql {
-
-void TokenReader::skipSpace()
-{
-    while (m_pos < m_text.size()) {
-        const char c = m_text[m_pos];
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            ++m_pos;
-        } else {
-            break;
-        }
-    }
-}
-
-Token TokenReader::peek()
-{
-    skipSpace();
-    return lexAt(m_pos);
-}
 
 void TokenReader::fail(const Token& t) const
 {
@@ -35,21 +15,6 @@ void TokenReader::fail(const Token& t) const
     throw ParseError {t.begin, "near \"" + std::string(t.text) + "\": syntax error"};
 }
 
-bool TokenReader::isWord(const Token& t, std::string_view word) const
-{
-    return t.kind == TokenKind::Name && upperAscii(t.text) == word;
-}
-
-bool TokenReader::acceptWord(std::string_view word)
-{
-    const Token t = peek();
-    if (isWord(t, word)) {
-        advance(t);
-        return true;
-    }
-    return false;
-}
-
 void TokenReader::expectWord(std::string_view word)
 {
     const Token t = peek();
@@ -57,16 +22,6 @@ void TokenReader::expectWord(std::string_view word)
         fail(t);
     }
     advance(t);
-}
-
-bool TokenReader::acceptSymbol(std::string_view symbol)
-{
-    const Token t = peek();
-    if (t.kind == TokenKind::Symbol && t.text == symbol) {
-        advance(t);
-        return true;
-    }
-    return false;
 }
 
 void TokenReader::expectSymbol(std::string_view symbol)

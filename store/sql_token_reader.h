@@ -8,6 +8,7 @@
 
 #include "store/sql_statement.h"
 #include "store/sql_tokenizer.h"
+#include "text/text.h"
 
 #include <cstddef>
 #include <string>
@@ -30,17 +31,46 @@ public:
 
 protected:
     // The next token after blanks, not yet taken.
-    Token peek();
+    Token peek()
+    {
+        skipSpace();
+        return lexAt(m_pos);
+    }
+
     Token lexAt(std::size_t pos) const { return lexToken(m_text, pos); }
     void advance(const Token& t) { m_pos = t.end; }
     std::size_t position() const { return m_pos; }
     // Throws the error of an unexpected token.
     [[noreturn]] void fail(const Token& t) const;
 
-    bool isWord(const Token& t, std::string_view word) const;
-    bool acceptWord(std::string_view word);
+    // The small steps are defined here so that the parser's calls inline.
+    bool isWord(const Token& t, std::string_view word) const
+    {
+        return t.kind == TokenKind::Name && upperAscii(t.text) == word;
+    }
+
+    bool acceptWord(std::string_view word)
+    {
+        const Token t = peek();
+        if (isWord(t, word)) {
+            advance(t);
+            return true;
+        }
+        return false;
+    }
+
     void expectWord(std::string_view word);
-    bool acceptSymbol(std::string_view symbol);
+
+    bool acceptSymbol(std::string_view symbol)
+    {
+        const Token t = peek();
+        if (t.kind == TokenKind::Symbol && t.text == symbol) {
+            advance(t);
+            return true;
+        }
+        return false;
+    }
+
     void expectSymbol(std::string_view symbol);
 
     // A name that is not a reserved word.
@@ -54,7 +84,17 @@ protected:
     Literal parseLiteral();
 
 private:
-    void skipSpace();
+    void skipSpace()
+    {
+        while (m_pos < m_text.size()) {
+            const char c = m_text[m_pos];
+            if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+                ++m_pos;
+            } else {
+                break;
+            }
+        }
+    }
 
     std::string_view m_text;
     const std::vector<std::size_t>& m_choices;
