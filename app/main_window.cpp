@@ -13,6 +13,7 @@
 #include "queries/rank_search.h"
 #include "readers/constants.h"
 #include "store/schema.h"
+#include "view/landing_tip.h"
 #include "view/message_box.h"
 #include "view/paths.h"
 #include "view/picture_image.h"
@@ -495,6 +496,22 @@ void MainWindow::setCellText(int row, KeywordColumn column, const QString& text)
 {
     if (QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row))
         item->setText(static_cast<int>(column), text);
+    if (column == KeywordColumn::Rank)
+        refreshLandingTip(row);
+}
+
+void MainWindow::refreshLandingTip(int row)
+{
+    if (QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row)) {
+        const QString tip = landingToolTip(m_store, currentSite(), cellText(row, KeywordColumn::Keyword), today());
+        item->setToolTip(static_cast<int>(KeywordColumn::Rank), tip);
+    }
+}
+
+void MainWindow::resultListsKept()
+{
+    for (int row = 0; row < keywordRowCount(); ++row)
+        refreshLandingTip(row);
 }
 
 void MainWindow::setCellPicture(int row, KeywordColumn column, const QImage& picture)
