@@ -69,6 +69,18 @@ TEST(CommandLineTest, ExportTakesOneAddressARangeAndTheOverviewSwitch)
         parseCommandLine(args({"--export", "a.cn", "--from", "2024-03-01", "--to", "2024-03-01"})).error.isEmpty());
 }
 
+TEST(CommandLineTest, ExportOfResultListsTakesARangeAndAKeyword)
+{
+    const CommandLine c = parseCommandLine(
+        args({"--export", "www.a.cn", "--serp", "--from", "2024-01-31", "--keyword=网站优化", "--to", "2024-02-29"}));
+    ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
+    EXPECT_EQ(c.mode, CommandMode::Export);
+    EXPECT_TRUE(c.serp);
+    EXPECT_EQ(c.keyword, QString::fromUtf8("网站优化"));
+    EXPECT_EQ(c.from, QDate(2024, 1, 31));
+    EXPECT_EQ(c.to, QDate(2024, 2, 29));
+}
+
 TEST(CommandLineTest, EngineModesTakeTheirOwnOptions)
 {
     EXPECT_EQ(parseCommandLine(args({"--engines"})).mode, CommandMode::Engines);
@@ -120,26 +132,29 @@ TEST_P(CommandLineErrorTest, GivesAOneLineMessage)
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineErrorTest,
-    ::testing::Values(BadUsage {"unknown_option", {"--check", "--bogus"}, "unknown option --bogus"},
-                      BadUsage {"unknown_short_option", {"--check", "-x"}, "unknown option -x"},
-                      BadUsage {"unknown_with_value", {"--colour=red"}, "unknown option --colour"},
-                      BadUsage {"no_mode", {"www.a.cn", "--index"}, "--check or --export"},
-                      BadUsage {"both_modes", {"--check", "--export", "a.cn"}, "cannot be combined"},
-                      BadUsage {"pause_missing", {"--check", "--pause"}, "--pause needs a value"},
-                      BadUsage {"pause_bad", {"--check", "--pause", "soon"}, "--pause soon is not"},
-                      BadUsage {"pause_reversed", {"--check", "--pause=6-2"}, "--pause 6-2 is not"},
-                      BadUsage {"flag_with_value", {"--check", "--json=yes"}, "--json takes no value"},
-                      BadUsage {"export_option_on_check", {"--check", "--overview"}, "--overview belongs to --export"},
-                      BadUsage {
-                          "check_option_on_export", {"--export", "a.cn", "--again"}, "--again belongs to --check"},
-                      BadUsage {"export_without_address", {"--export"}, "--export needs a site address"},
-                      BadUsage {"export_two_addresses", {"--export", "a.cn", "b.cn"}, "one site address"},
-                      BadUsage {"date_bad", {"--export", "a.cn", "--from", "2024-02-30"}, "--from 2024-02-30 is not"},
-                      BadUsage {"date_short", {"--export", "a.cn", "--to", "2024-2-3"}, "--to 2024-2-3 is not"},
-                      BadUsage {"date_missing", {"--export", "a.cn", "--to"}, "--to needs a value"},
-                      BadUsage {"range_reversed",
-                                {"--export", "a.cn", "--from", "2024-03-02", "--to", "2024-03-01"},
-                                "--from is after --to"}),
+    ::testing::Values(
+        BadUsage {"unknown_option", {"--check", "--bogus"}, "unknown option --bogus"},
+        BadUsage {"unknown_short_option", {"--check", "-x"}, "unknown option -x"},
+        BadUsage {"unknown_with_value", {"--colour=red"}, "unknown option --colour"},
+        BadUsage {"no_mode", {"www.a.cn", "--index"}, "--check or --export"},
+        BadUsage {"both_modes", {"--check", "--export", "a.cn"}, "cannot be combined"},
+        BadUsage {"pause_missing", {"--check", "--pause"}, "--pause needs a value"},
+        BadUsage {"pause_bad", {"--check", "--pause", "soon"}, "--pause soon is not"},
+        BadUsage {"pause_reversed", {"--check", "--pause=6-2"}, "--pause 6-2 is not"},
+        BadUsage {"flag_with_value", {"--check", "--json=yes"}, "--json takes no value"},
+        BadUsage {"export_option_on_check", {"--check", "--overview"}, "--overview belongs to --export"},
+        BadUsage {"check_option_on_export", {"--export", "a.cn", "--again"}, "--again belongs to --check"},
+        BadUsage {"export_without_address", {"--export"}, "--export needs a site address"},
+        BadUsage {"export_two_addresses", {"--export", "a.cn", "b.cn"}, "one site address"},
+        BadUsage {"date_bad", {"--export", "a.cn", "--from", "2024-02-30"}, "--from 2024-02-30 is not"},
+        BadUsage {"date_short", {"--export", "a.cn", "--to", "2024-2-3"}, "--to 2024-2-3 is not"},
+        BadUsage {"date_missing", {"--export", "a.cn", "--to"}, "--to needs a value"},
+        BadUsage {"serp_and_overview", {"--export", "a.cn", "--serp", "--overview"}, "cannot be combined"},
+        BadUsage {"keyword_without_serp", {"--export", "a.cn", "--keyword=x"}, "--keyword belongs to --serp"},
+        BadUsage {"serp_on_check", {"--check", "--serp"}, "--serp belongs to --export"},
+        BadUsage {"range_reversed",
+                  {"--export", "a.cn", "--from", "2024-03-02", "--to", "2024-03-01"},
+                  "--from is after --to"}),
     [](const auto& i) { return std::string(i.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
