@@ -502,14 +502,22 @@ void MainWindow::setCellText(int row, KeywordColumn column, const QString& text)
 
 void MainWindow::refreshLandingTip(int row)
 {
-    if (QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row)) {
-        const QString tip = landingToolTip(m_store, currentSite(), cellText(row, KeywordColumn::Keyword), today());
-        item->setToolTip(static_cast<int>(KeywordColumn::Rank), tip);
+    QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row);
+    if (!item)
+        return;
+    // Read once per site and day, not per cell: a search sets the cell on
+    // every page.
+    const std::pair<QString, QDate> shownFor {currentSite(), today()};
+    if (!m_landingTipsFor || *m_landingTipsFor != shownFor) {
+        m_landingTips.read(m_store, shownFor.first, shownFor.second);
+        m_landingTipsFor = shownFor;
     }
+    item->setToolTip(static_cast<int>(KeywordColumn::Rank), m_landingTips.of(cellText(row, KeywordColumn::Keyword)));
 }
 
 void MainWindow::resultListsKept()
 {
+    m_landingTipsFor.reset();
     for (int row = 0; row < keywordRowCount(); ++row)
         refreshLandingTip(row);
 }
@@ -548,6 +556,7 @@ void MainWindow::clearKeywordRows()
     m_fillingKeywordTable = true;
     超级列表框_关键词排名->clear();
     m_fillingKeywordTable = false;
+    m_landingTipsFor.reset(); // a keyword may have gone with its lists
 }
 
 IndexPictureList* MainWindow::indexPictures()

@@ -10,6 +10,7 @@
 #include "app/value_label.h"
 #include "store/store.h"
 #include "view/chart_view.h"
+#include "view/landing_tip.h"
 #include "view/query_view.h"
 
 #include <QImage>
@@ -207,6 +208,9 @@ private:
     std::optional<EnginePause> m_enginePause;
     std::shared_ptr<const EngineProfile> m_engine;
     int m_resultListDepth = kDefaultResultListDepth;
+    // The rank cells' tool tips, and the site and day they were read for.
+    LandingToolTips m_landingTips;
+    std::optional<std::pair<QString, QDate>> m_landingTipsFor;
     // The index image list of the keyword table; replaced, never merged, by
     // each lookup and load.
     std::optional<IndexPictureList> m_indexPictures;

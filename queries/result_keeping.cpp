@@ -10,7 +10,8 @@
 namespace zv {
 
 ResultKeeping::ResultKeeping(const QueryView& view)
-    : m_depth(std::clamp(view.resultListDepth(), kMinResultListDepth, kMaxResultListDepth))
+    : m_depth(
+        view.resultListDepth() == 0 ? 0 : std::clamp(view.resultListDepth(), kMinResultListDepth, kMaxResultListDepth))
 {
 }
 
@@ -22,6 +23,8 @@ void ResultKeeping::startKeyword()
 void ResultKeeping::readPage(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
                              const Text& siteEntries, const PageMatcher& tableMatcher, PageMatcher& entryMatcher)
 {
+    if (m_depth == 0)
+        return;
     std::vector<ResultEntry> read
         = resultEntries(engine, page, siteAddress, siteEntries, tableMatcher, entryMatcher, m_depth);
     m_current.insert(m_current.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
@@ -29,6 +32,8 @@ void ResultKeeping::readPage(const EngineProfile& engine, const PageForm& page, 
 
 void ResultKeeping::finishKeyword(const Text& keyword)
 {
+    if (m_depth == 0)
+        return;
     m_lists.push_back({keyword, std::move(m_current)});
     m_current.clear();
 }
@@ -39,14 +44,16 @@ bool ResultKeeping::save(QueryView& view) const
         return true;
     const Text table = siteTableName(toText(view.currentSite()));
     const Text day = toText(view.today().toString(Qt::ISODate));
-    bool saved = true;
-    for (const KeywordList& list : m_lists) {
-        std::vector<KeptEntry> kept;
-        kept.reserve(list.entries.size());
-        for (const ResultEntry& e : list.entries)
-            kept.push_back({e.position, e.address, e.host, e.own});
-        saved = resultLists::record(view.store(), table, list.keyword, day, kept) && saved;
+    std::vector<resultLists::KeywordList> lists;
+    lists.reserve(m_lists.size());
+    for (const ReadList& read : m_lists) {
+        resultLists::KeywordList& list = lists.emplace_back();
+        list.keyword = read.keyword;
+        list.entries.reserve(read.entries.size());
+        for (const ResultEntry& e : read.entries)
+            list.entries.push_back({e.position, e.address, e.host, e.own});
     }
+    const bool saved = resultLists::recordDay(view.store(), table, day, lists);
     view.resultListsKept();
     return saved;
 }

@@ -28,18 +28,19 @@ public:
                   const PageMatcher& tableMatcher, PageMatcher& entryMatcher);
     // The keyword's search ended with an answer: its list is kept.
     void finishKeyword(const Text& keyword);
-    // Stores the kept lists as the day's; false when any could not be stored.
+    // Stores the kept lists as the day's, in one transaction; false when they
+    // could not be stored.
     bool save(QueryView& view) const;
 
 private:
-    struct KeywordList
+    struct ReadList
     {
         Text keyword;
         std::vector<ResultEntry> entries;
     };
     int m_depth;
     std::vector<ResultEntry> m_current;
-    std::vector<KeywordList> m_lists;
+    std::vector<ReadList> m_lists;
 };
 
 } // namespace zv

@@ -65,24 +65,48 @@ std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageFo
 
 Text displayedAddress(const Text& line)
 {
-    // Tags out; the engine's own line is wrapped in one.
-    Text plain;
+    // One pass: tags skipped, blanks before the address skipped, and the
+    // address ends at the first blank after it (the engine's date follows).
+    Text address;
     bool inTag = false;
     for (std::size_t i = 0; i < line.size();) {
         const std::size_t length = charLength(line, i);
+        if (length == 2) {
+            const bool fullWidthSpace = line[i] == '\xA1' && line[i + 1] == '\xA1';
+            if (!inTag && fullWidthSpace && !address.empty())
+                break;
+            if (!inTag && !fullWidthSpace)
+                address.append(line, i, 2);
+            i += 2;
+            continue;
+        }
         const char c = line[i];
-        if (length == 1 && c == '<')
+        if (inTag) {
+            inTag = c != '>';
+            ++i;
+            continue;
+        }
+        if (c == '<') {
             inTag = true;
-        else if (length == 1 && c == '>' && inTag)
-            inTag = false;
-        else if (!inTag)
-            plain.append(line, i, length);
-        i += length;
+            ++i;
+            continue;
+        }
+        const bool nbsp = line.compare(i, 6, "&nbsp;") == 0;
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || nbsp) {
+            if (!address.empty())
+                break;
+            i += nbsp ? 6 : 1;
+            continue;
+        }
+        if (line.compare(i, 5, "&amp;") == 0) {
+            address += '&';
+            i += 5;
+            continue;
+        }
+        address += c;
+        ++i;
     }
-    plain = replaceAll(replaceAll(replaceAll(plain, "&nbsp;", " "), "&amp;", "&"), "\xA1\xA1", " ");
-    plain = trimBlanks(replaceAll(replaceAll(replaceAll(plain, "\t", " "), "\r", " "), "\n", " "));
-    const std::size_t blank = findText(plain, " ");
-    return blank == 0 ? plain : plain.substr(0, blank - 1);
+    return address;
 }
 
 Text addressHost(const Text& address)

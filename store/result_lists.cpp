@@ -90,6 +90,47 @@ std::optional<std::pair<Text, std::int64_t>> previousList(Connection& db, const 
     return std::make_pair(utf8ToGbkString(stmt.text(0)), stmt.integer(1));
 }
 
+// The address of the site's best entry of a list.
+std::optional<Text> ownBest(Connection& db, std::int64_t list)
+{
+    Statement stmt = db.prepare("SELECT a.address FROM zv_result_entries e JOIN zv_result_addresses a "
+                                "ON a.id = e.address WHERE e.list = ?1 AND e.own = 1 ORDER BY e.position LIMIT 1");
+    stmt.bind({Cell::makeInteger(list)});
+    if (!stmt.step())
+        return std::nullopt;
+    return utf8ToGbkString(stmt.text(0));
+}
+
+void replaceList(Connection& db, const Text& rankTable, const Text& keyword, const Text& day,
+                 const std::vector<KeptEntry>& entries)
+{
+    if (const std::optional<std::int64_t> old = listId(db, rankTable, keyword, day)) {
+        db.run("DELETE FROM zv_result_entries WHERE list = ?1", {Cell::makeInteger(*old)});
+        db.run("DELETE FROM zv_result_lists WHERE id = ?1", {Cell::makeInteger(*old)});
+    }
+    db.run("INSERT INTO zv_result_lists (rank_table, keyword, day) VALUES (?1, ?2, ?3)",
+           {utf8Cell(rankTable), utf8Cell(keyword), utf8Cell(day)});
+    const Cell list = Cell::makeInteger(db.lastInsertRowId());
+    for (const KeptEntry& e : entries) {
+        // Most addresses were listed on an earlier day: looked up first.
+        std::vector<Cell> address {utf8Cell(e.address)};
+        std::int64_t addressId = 0;
+        {
+            Statement find = db.prepare("SELECT id FROM zv_result_addresses WHERE address = ?1");
+            find.bind(address);
+            if (find.step()) {
+                addressId = find.integer(0);
+            } else {
+                address.push_back(utf8Cell(e.host));
+                db.run("INSERT INTO zv_result_addresses (address, host) VALUES (?1, ?2)", address);
+                addressId = db.lastInsertRowId();
+            }
+        }
+        db.run("INSERT OR IGNORE INTO zv_result_entries (list, position, address, own) VALUES (?1, ?2, ?3, ?4)",
+               {list, Cell::makeInteger(e.position), Cell::makeInteger(addressId), Cell::makeInteger(e.own ? 1 : 0)});
+    }
+}
+
 template <typename Result, typename Work> Result guarded(Store& store, Result fallback, Work work)
 {
     try {
@@ -128,6 +169,11 @@ namespace resultLists {
 bool record(Store& store, const Text& rankTable, const Text& keyword, const Text& day,
             const std::vector<KeptEntry>& entries)
 {
+    return recordDay(store, rankTable, day, {{keyword, entries}});
+}
+
+bool recordDay(Store& store, const Text& rankTable, const Text& day, const std::vector<KeywordList>& lists)
+{
     try {
         Connection& db = StoreAccess::connection(store);
         if (!db.isOpen())
@@ -138,21 +184,8 @@ bool record(Store& store, const Text& rankTable, const Text& keyword, const Text
             db.forgetStatements();
         }
         inTransaction(db, [&] {
-            if (const std::optional<std::int64_t> old = listId(db, rankTable, keyword, day)) {
-                db.run("DELETE FROM zv_result_entries WHERE list = ?1", {Cell::makeInteger(*old)});
-                db.run("DELETE FROM zv_result_lists WHERE id = ?1", {Cell::makeInteger(*old)});
-            }
-            db.run("INSERT INTO zv_result_lists (rank_table, keyword, day) VALUES (?1, ?2, ?3)",
-                   {utf8Cell(rankTable), utf8Cell(keyword), utf8Cell(day)});
-            const Cell list = Cell::makeInteger(db.lastInsertRowId());
-            for (const KeptEntry& e : entries) {
-                const Cell address = utf8Cell(e.address);
-                db.run("INSERT OR IGNORE INTO zv_result_addresses (address, host) VALUES (?1, ?2)",
-                       {address, utf8Cell(e.host)});
-                db.run("INSERT OR IGNORE INTO zv_result_entries (list, position, address, own) "
-                       "SELECT ?1, ?2, id, ?3 FROM zv_result_addresses WHERE address = ?4",
-                       {list, Cell::makeInteger(e.position), Cell::makeInteger(e.own ? 1 : 0), address});
-            }
+            for (const KeywordList& list : lists)
+                replaceList(db, rankTable, list.keyword, day, list.entries);
         });
         return true;
     } catch (...) {
@@ -196,6 +229,29 @@ ComparedList compared(Store& store, const Text& rankTable, const Text& keyword, 
             return compare(list, nullptr);
         const std::vector<KeptEntry> before = readList(db, previous->second);
         return compare(list, &before);
+    });
+}
+
+std::map<Text, LandingPage> landingPages(Store& store, const Text& rankTable, const Text& day)
+{
+    return guarded(store, std::map<Text, LandingPage>(), [&](Connection& db) {
+        std::vector<std::pair<Text, std::int64_t>> lists;
+        {
+            Statement stmt = db.prepare("SELECT keyword, id FROM zv_result_lists WHERE rank_table = ?1 AND day = ?2");
+            stmt.bind({utf8Cell(rankTable), utf8Cell(day)});
+            while (stmt.step())
+                lists.emplace_back(utf8ToGbkString(stmt.text(0)), stmt.integer(1));
+        }
+        std::map<Text, LandingPage> out;
+        for (const auto& [keyword, id] : lists) {
+            LandingPage& landing = out[keyword];
+            landing.address = ownBest(db, id);
+            if (const auto previous = previousList(db, rankTable, keyword, day))
+                landing.previousAddress = ownBest(db, previous->second);
+            landing.changed
+                = landing.address && landing.previousAddress && *landing.address != *landing.previousAddress;
+        }
+        return out;
     });
 }
 

@@ -8,6 +8,7 @@
 
 #include "text/text.h"
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -42,8 +43,9 @@ struct ComparedList
     std::vector<KeptEntry> gone;
 };
 
-// The site's landing page of a day (its best entry's address) and whether it
-// differs from the one of the previous recorded day that had one.
+// The site's landing page of a day (its best entry's address), the one of the
+// previous recorded day, and whether they differ (never when either day has
+// no entry of the site's).
 struct LandingPage
 {
     std::optional<Text> address;
@@ -74,6 +76,13 @@ namespace resultLists {
 // transaction; the tables are made on first use. False when it fails.
 bool record(Store& store, const Text& rankTable, const Text& keyword, const Text& day,
             const std::vector<KeptEntry>& entries);
+// The same for several keywords of a search, all in one transaction.
+struct KeywordList
+{
+    Text keyword;
+    std::vector<KeptEntry> entries;
+};
+bool recordDay(Store& store, const Text& rankTable, const Text& day, const std::vector<KeywordList>& lists);
 // The days with a list for the keyword, oldest first.
 std::vector<Text> days(Store& store, const Text& rankTable, const Text& keyword);
 // The list of a day, by position; nothing when that day has none.
@@ -82,6 +91,8 @@ std::optional<std::vector<KeptEntry>> entries(Store& store, const Text& rankTabl
 // The day's list against the previous recorded day before it.
 ComparedList compared(Store& store, const Text& rankTable, const Text& keyword, const Text& day);
 LandingPage landingPage(Store& store, const Text& rankTable, const Text& keyword, const Text& day);
+// The landing page of every keyword with a list on the day, by keyword.
+std::map<Text, LandingPage> landingPages(Store& store, const Text& rankTable, const Text& day);
 // Every kept entry of the site within the filter, by keyword, day and position.
 std::vector<ExportedEntry> exported(Store& store, const Text& rankTable, const ResultListFilter& filter);
 

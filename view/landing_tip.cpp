@@ -19,6 +19,19 @@ QString landingToolTip(const LandingPage& landing, bool hasList)
     return tip;
 }
 
+void LandingToolTips::read(Store& store, const QString& site, const QDate& day)
+{
+    m_pages.clear();
+    if (!site.isEmpty())
+        m_pages = resultLists::landingPages(store, siteTableName(toText(site)), toText(day.toString(Qt::ISODate)));
+}
+
+QString LandingToolTips::of(const QString& keyword) const
+{
+    const auto it = m_pages.find(toText(keyword));
+    return it == m_pages.end() ? QString() : landingToolTip(it->second, true);
+}
+
 QString landingToolTip(Store& store, const QString& site, const QString& keyword, const QDate& day)
 {
     if (site.isEmpty() || keyword.isEmpty())

@@ -18,4 +18,16 @@ QString landingToolTip(Store& store, const QString& site, const QString& keyword
 // The text for a landing page already read; hasList false gives "".
 QString landingToolTip(const LandingPage& landing, bool hasList);
 
+// The tool tips of every keyword of the site on the day, read at once; a
+// keyword not in it has no list that day and no tool tip.
+class LandingToolTips
+{
+public:
+    void read(Store& store, const QString& site, const QDate& day);
+    QString of(const QString& keyword) const;
+
+private:
+    std::map<Text, LandingPage> m_pages;
+};
+
 } // namespace zv

@@ -98,7 +98,7 @@ public:
     virtual void showOnFittingSurface(const Picture& surface) = 0;
 
     // How many of each keyword's first results a rank search keeps beside
-    // the site's own (10 to 100).
+    // the site's own (10 to 100); 0 keeps no result lists at all.
     virtual int resultListDepth() const { return kDefaultResultListDepth; }
     // The day a search records its result lists under.
     virtual QDate today() const { return QDate::currentDate(); }
