@@ -32,6 +32,11 @@ QTableWidget* makeList(QWidget* parent, const QString& name, const QStringList& 
         list->setColumnWidth(column, widths[column]);
     list->horizontalHeader()->setStretchLastSection(true);
     list->verticalHeader()->hide();
+    // One line per entry: a long address is cut short, its cell's tool tip
+    // holds it whole.
+    list->setWordWrap(false);
+    list->setTextElideMode(Qt::ElideRight);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
     list->horizontalHeader()->setSectionsClickable(false);
     list->horizontalHeader()->setHighlightSections(false);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -48,6 +53,7 @@ void addRow(QTableWidget& list, const QStringList& cells, bool own)
     for (int column = 0; column < cells.size(); ++column) {
         auto* item = new QTableWidgetItem(cells[column]);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        item->setToolTip(cells[column]);
         if (own) {
             item->setBackground(kOwnRowColour);
             QFont bold = item->font();

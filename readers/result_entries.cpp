@@ -32,11 +32,18 @@ std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageFo
 {
     std::vector<ResultEntry> out;
     const std::vector<Text> own = sitePositions(siteEntries);
+    std::size_t ownLeft = own.size();
     const int blocks = tableMatcher.matchCount();
     for (int n = 1; n <= blocks; ++n) {
+        // Positions rise block by block: past the first depth blocks only the
+        // site's are still wanted, and none once all of them are read.
+        if (n > depth && ownLeft == 0)
+            break;
         const Text positionText = tableMatcher.subMatchText(n, engine.positionGroup);
         const int position = leadingInteger(positionText);
         const bool isOwn = !siteAddress.empty() && std::find(own.begin(), own.end(), positionText) != own.end();
+        if (isOwn && ownLeft > 0)
+            --ownLeft;
         if (position <= 0 || (position > depth && !isOwn))
             continue;
         entryMatcher.execute(engine.addressLine, page, tableMatcher.matchRange(n));
