@@ -116,9 +116,10 @@ void ResultListWindow::showKeyword(const Text& keyword)
 {
     m_keyword = keyword;
     const Text site = toText(m_view.currentSite());
+    m_table = siteTableName(site);
     标签_搜索结果->setText(u"[%1] %2 的搜索结果"_s.arg(toQString(site), toQString(keyword)));
     组合框_日期->clear();
-    const std::vector<Text> days = resultLists::days(m_view.store(), siteTableName(site), keyword);
+    const std::vector<Text> days = resultLists::days(m_view.store(), m_table, keyword);
     for (auto day = days.rbegin(); day != days.rend(); ++day)
         组合框_日期->addItem(toQString(*day));
     showDay(days.empty() ? Text() : days.back());
@@ -133,8 +134,7 @@ void ResultListWindow::showDay(const Text& day)
         return;
     }
     组合框_日期->setCurrentIndex(组合框_日期->findText(toQString(day)));
-    const Text table = siteTableName(toText(m_view.currentSite()));
-    const ComparedList list = resultLists::compared(m_view.store(), table, m_keyword, day);
+    const ComparedList list = resultLists::compared(m_view.store(), m_table, m_keyword, day);
     for (const ComparedEntry& c : list.entries) {
         const KeptEntry& e = c.entry;
         addRow(*超级列表框_搜索结果,

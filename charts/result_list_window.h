@@ -44,6 +44,9 @@ public:
 
 private:
     ChartView& m_view;
+    // The site's rank table as it was when the keyword was shown: choosing
+    // another site in the main window leaves this window's lists alone.
+    Text m_table;
     Text m_keyword;
 };
 

@@ -132,29 +132,26 @@ TEST_P(CommandLineErrorTest, GivesAOneLineMessage)
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineErrorTest,
-    ::testing::Values(
-        BadUsage {"unknown_option", {"--check", "--bogus"}, "unknown option --bogus"},
-        BadUsage {"unknown_short_option", {"--check", "-x"}, "unknown option -x"},
-        BadUsage {"unknown_with_value", {"--colour=red"}, "unknown option --colour"},
-        BadUsage {"no_mode", {"www.a.cn", "--index"}, "--check or --export"},
-        BadUsage {"both_modes", {"--check", "--export", "a.cn"}, "cannot be combined"},
-        BadUsage {"pause_missing", {"--check", "--pause"}, "--pause needs a value"},
-        BadUsage {"pause_bad", {"--check", "--pause", "soon"}, "--pause soon is not"},
-        BadUsage {"pause_reversed", {"--check", "--pause=6-2"}, "--pause 6-2 is not"},
-        BadUsage {"flag_with_value", {"--check", "--json=yes"}, "--json takes no value"},
-        BadUsage {"export_option_on_check", {"--check", "--overview"}, "--overview belongs to --export"},
-        BadUsage {"check_option_on_export", {"--export", "a.cn", "--again"}, "--again belongs to --check"},
-        BadUsage {"export_without_address", {"--export"}, "--export needs a site address"},
-        BadUsage {"export_two_addresses", {"--export", "a.cn", "b.cn"}, "one site address"},
-        BadUsage {"date_bad", {"--export", "a.cn", "--from", "2024-02-30"}, "--from 2024-02-30 is not"},
-        BadUsage {"date_short", {"--export", "a.cn", "--to", "2024-2-3"}, "--to 2024-2-3 is not"},
-        BadUsage {"date_missing", {"--export", "a.cn", "--to"}, "--to needs a value"},
-        BadUsage {"serp_and_overview", {"--export", "a.cn", "--serp", "--overview"}, "cannot be combined"},
-        BadUsage {"keyword_without_serp", {"--export", "a.cn", "--keyword=x"}, "--keyword belongs to --serp"},
-        BadUsage {"serp_on_check", {"--check", "--serp"}, "--serp belongs to --export"},
-        BadUsage {"range_reversed",
-                  {"--export", "a.cn", "--from", "2024-03-02", "--to", "2024-03-01"},
-                  "--from is after --to"}),
+    ::testing::Values(BadUsage {"unknown_option", {"--check", "--bogus"}, "unknown option --bogus"},
+                      BadUsage {"unknown_short_option", {"--check", "-x"}, "unknown option -x"},
+                      BadUsage {"unknown_with_value", {"--colour=red"}, "unknown option --colour"},
+                      BadUsage {"no_mode", {"www.a.cn", "--index"}, "--check or --export"},
+                      BadUsage {"both_modes", {"--check", "--export", "a.cn"}, "cannot be combined"},
+                      BadUsage {"pause_missing", {"--check", "--pause"}, "--pause needs a value"},
+                      BadUsage {"pause_bad", {"--check", "--pause", "soon"}, "--pause soon is not"},
+                      BadUsage {"pause_reversed", {"--check", "--pause=6-2"}, "--pause 6-2 is not"},
+                      BadUsage {"flag_with_value", {"--check", "--json=yes"}, "--json takes no value"},
+                      BadUsage {"export_option_on_check", {"--check", "--overview"}, "--overview belongs to --export"},
+                      BadUsage {
+                          "check_option_on_export", {"--export", "a.cn", "--again"}, "--again belongs to --check"},
+                      BadUsage {"export_without_address", {"--export"}, "--export needs a site address"},
+                      BadUsage {"export_two_addresses", {"--export", "a.cn", "b.cn"}, "one site address"},
+                      BadUsage {"date_bad", {"--export", "a.cn", "--from", "2024-02-30"}, "--from 2024-02-30 is not"},
+                      BadUsage {"date_short", {"--export", "a.cn", "--to", "2024-2-3"}, "--to 2024-2-3 is not"},
+                      BadUsage {"date_missing", {"--export", "a.cn", "--to"}, "--to needs a value"},
+                      BadUsage {"range_reversed",
+                                {"--export", "a.cn", "--from", "2024-03-02", "--to", "2024-03-01"},
+                                "--from is after --to"}),
     [](const auto& i) { return std::string(i.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -168,6 +165,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadUsage {"site_on_engines", {"--engines", "--site", "a.cn"}, "--site belongs to --test-engine"},
         BadUsage {"check_option_on_test", {"--test-engine", "x", "--page", "p", "--json"}, "--json belongs to --check"},
         BadUsage {"address_on_engines", {"--engines", "a.cn"}, "unexpected argument a.cn"}),
+    [](const auto& i) { return std::string(i.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    ResultListArguments, CommandLineErrorTest,
+    ::testing::Values(
+        BadUsage {"serp_and_overview", {"--export", "a.cn", "--serp", "--overview"}, "cannot be combined"},
+        BadUsage {"keyword_without_serp", {"--export", "a.cn", "--keyword=x"}, "--keyword belongs to --serp"},
+        BadUsage {"serp_on_check", {"--check", "--serp"}, "--serp belongs to --export"}),
     [](const auto& i) { return std::string(i.param.name); });
 
 } // namespace
