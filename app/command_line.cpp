@@ -28,7 +28,8 @@ constexpr std::array kOptions {
     OptionSpec {u"--from", true, Owner::Export},      OptionSpec {u"--to", true, Owner::Export},
     OptionSpec {u"--overview", false, Owner::Export}, OptionSpec {u"--engines", false, Owner::Any},
     OptionSpec {u"--test-engine", true, Owner::Any},  OptionSpec {u"--page", true, Owner::TestEngine},
-    OptionSpec {u"--site", true, Owner::TestEngine},
+    OptionSpec {u"--site", true, Owner::TestEngine},  OptionSpec {u"--serp", false, Owner::Export},
+    OptionSpec {u"--keyword", true, Owner::Export},
 };
 
 const OptionSpec* findOption(QStringView name)
@@ -71,6 +72,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     const OptionSpec* exportOnly = nullptr;
     const OptionSpec* testEngineOnly = nullptr;
     bool optionsEnded = false;
+    bool keywordGiven = false;
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
@@ -124,6 +126,11 @@ CommandLine parseCommandLine(const QStringList& arguments)
             result.quiet = true;
         } else if (name == u"--overview") {
             result.overview = true;
+        } else if (name == u"--serp") {
+            result.serp = true;
+        } else if (name == u"--keyword") {
+            result.keyword = value;
+            keywordGiven = true;
         } else if (name == u"--engines") {
             engines = true;
         } else if (name == u"--test-engine") {
@@ -197,6 +204,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
                                                      : u"--export takes one site address"_s);
     if (result.from.isValid() && result.to.isValid() && result.from > result.to)
         return usageError(u"--from is after --to"_s);
+    if (result.serp && result.overview)
+        return usageError(u"--serp and --overview cannot be combined"_s);
+    if (!result.serp && keywordGiven)
+        return usageError(u"--keyword belongs to --serp"_s);
     result.mode = CommandMode::Export;
     return result;
 }
@@ -207,6 +218,7 @@ QString helpText()
   zeravudez                 open the window
   zeravudez --check [ADDRESS...] [--index] [--again] [--pause MIN[-MAX]] [--json] [--quiet]
   zeravudez --export ADDRESS [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--overview]
+  zeravudez --export ADDRESS --serp [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--keyword KW]
   zeravudez --engines
   zeravudez --test-engine NAME --page FILE [--site ADDRESS]
   zeravudez --help | --version
@@ -219,7 +231,10 @@ without a window or a display.
   --pause MIN-MAX  seconds between requests to the search engine, chosen at
                    random (default: pause= of the settings file, else 2-6;
                    MIN alone for a fixed pause; 0: none)
-  --json           one JSON object per keyword instead of a line of text
+  --json           one JSON object per keyword instead of a line of text; it
+                   also holds "landing", the address of the site's best
+                   result today (null for none), and "landing_changed",
+                   whether it differs from the previous recorded day's
   --quiet          print only failures
 Each keyword's line holds, separated by tabs: the site, the keyword, today's
 rank as the window shows it, the value of the previous recorded day ("-" for
@@ -231,6 +246,13 @@ another check running.
 --export writes a site's rank history (or with --overview its six overview
 figures) as CSV to standard output: a header row, then one row per recorded
 day; an empty cell is a day without a value.
+  --serp           the kept result lists instead: the header
+                   date,keyword,position,host,address,own,previous_position
+                   and one row per kept entry; own is 1 for the site's own
+                   entry, previous_position the host's best position on the
+                   keyword's previous recorded day (empty when not listed)
+  --keyword KW     with --serp, only the lists of the keyword KW
+A cell that a spreadsheet would run as a formula gets a leading "'".
 
 --engines lists the search engine profiles: the built-in one ("baidu") and
 every NAME.json in $XDG_CONFIG_HOME/zeravudez/engines, each with its file, its
@@ -243,7 +265,9 @@ blocks with their positions and address lines, whether it is a result page, a
 the search would show for the site on that page.
 
 Settings: $XDG_CONFIG_HOME/zeravudez/zeravudez.conf (proxy=host:port,
-pause=MIN-MAX, engine=NAME). ZERAVUDEZ_PROXY=host:port overrides the proxy.
+pause=MIN-MAX, engine=NAME, serp_depth=N). serp_depth=N (10 to 100, default
+20) is how many of each keyword's first results the rank search keeps each
+day, beside every result of the site's own. ZERAVUDEZ_PROXY=host:port overrides the proxy.
 engine=NAME makes the rank search read the engine of the profile NAME.json
 (without engine=, the built-in one); a profile file named baidu.json takes the
 built-in's place when chosen. A profile that cannot be used is reported and

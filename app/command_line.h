@@ -3,6 +3,7 @@
 // below run without a window or a display:
 //   --check [ADDRESS...] [--index] [--again] [--pause MIN[-MAX]] [--json] [--quiet]
 //   --export ADDRESS [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--overview]
+//   --export ADDRESS --serp [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--keyword KW]
 //   --engines
 //   --test-engine NAME --page FILE [--site ADDRESS]
 //   --help, --version
@@ -34,6 +35,9 @@ struct CommandLine
     QDate from; // null: from the first recorded day
     QDate to; // null: to the last recorded day
     bool overview = false;
+    // --export --serp: the kept result lists, of one keyword when set.
+    bool serp = false;
+    QString keyword;
     // --test-engine: the profile, the saved result page and the site.
     QString engine;
     QString page;

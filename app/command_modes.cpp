@@ -8,7 +8,9 @@
 #include "app/engine_modes.h"
 #include "app/engine_pause.h"
 #include "app/history_export.h"
+#include "app/landing_report.h"
 #include "app/registered_sites.h"
+#include "app/result_list_export.h"
 #include "app/windowless_view.h"
 #include "store/store.h"
 #include "view/paths.h"
@@ -88,6 +90,15 @@ int runExport(const CommandLine& commandLine, QIODevice& out, QIODevice& err)
     const std::optional<std::vector<Text>> sites = resolveSites(store, commandLine.addresses, err);
     if (!sites)
         return kExitUsage;
+    if (commandLine.serp) {
+        const ResultListExport request {sites->front(), commandLine.from, commandLine.to, commandLine.keyword};
+        QString error;
+        if (!writeResultListCsv(store, request, out, error)) {
+            report(err, error);
+            return kExitUsage;
+        }
+        return kExitDone;
+    }
     HistoryExport request;
     request.siteTable = sites->front();
     request.overview = commandLine.overview;
@@ -128,6 +139,7 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
     }
     WindowlessView view;
     view.setEngineProfile(engine.entry.profile);
+    view.setResultListDepth(configuration.serpDepth.value_or(kDefaultResultListDepth));
     StoreErrorsTo storeErrors(err);
     if (!openDatabase(view.store(), err))
         return kExitUsage;
@@ -157,8 +169,12 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
         progress.finishSite(outcome);
         anyFailure = anyFailure || outcome.failed();
         for (const KeywordOutcome& keyword : outcome.keywords) {
-            if (!commandLine.quiet || !keyword.value)
-                out.write(keywordLine(address, keyword, commandLine.json));
+            if (commandLine.quiet && keyword.value)
+                continue;
+            const QByteArray line = keywordLine(address, keyword, commandLine.json);
+            out.write(commandLine.json
+                          ? withLandingPage(line, view.store(), table, toText(keyword.keyword), view.today())
+                          : line);
         }
         flush(out);
         if (outcome.verificationStop)

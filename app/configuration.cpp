@@ -1,5 +1,7 @@
 #include "app/configuration.h"
 
+#include "view/query_view.h"
+
 #include <QFileInfo>
 #include <QSettings>
 
@@ -111,6 +113,21 @@ bool isProxyAddress(QStringView text)
     return host.startsWith(u'[') ? isBracketedIpv6(host) : isHostName(host);
 }
 
+std::optional<int> parseSerpDepth(QStringView text)
+{
+    if (text.isEmpty() || text.size() > 3)
+        return std::nullopt;
+    int value = 0;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value < kMinResultListDepth || value > kMaxResultListDepth)
+        return std::nullopt;
+    return value;
+}
+
 Configuration readConfiguration(const QString& path)
 {
     Configuration configuration;
@@ -138,6 +155,12 @@ Configuration readConfiguration(const QString& path)
                 configuration.engine = value;
             else
                 configuration.problems.append(u"engine=%1 is not a profile name, ignored"_s.arg(value));
+        } else if (key == u"serp_depth") {
+            configuration.serpDepth = parseSerpDepth(value);
+            if (!configuration.serpDepth)
+                configuration.problems.append(u"serp_depth=%1 is not a number from %2 to %3, ignored"_s.arg(value)
+                                                  .arg(kMinResultListDepth)
+                                                  .arg(kMaxResultListDepth));
         } else {
             configuration.problems.append(u"unknown setting %1, ignored"_s.arg(key));
         }

@@ -7,6 +7,10 @@
 //                     for a fixed wait, 0 for none
 //   engine=NAME       the search engine profile the rank search reads
 //                     (app/engine_choice.h); the built-in one when unset
+//   serp_depth=N      how many of each keyword's first results the rank
+//                     search keeps as the day's result list, 10 to 100
+//                     (default 20); the site's own entries are kept wherever
+//                     they stand
 // A malformed value or an unknown key is left out and described in problems,
 // so that the caller reports it once; nothing in the file can stop the
 // program.
@@ -43,11 +47,15 @@ bool isEngineName(QStringView text);
 // a port from 1 to 65535.
 bool isProxyAddress(QStringView text);
 
+// A result list depth: digits only, 10 to 100.
+std::optional<int> parseSerpDepth(QStringView text);
+
 struct Configuration
 {
     QString proxy; // empty when unset or malformed
     std::optional<PauseRange> pause; // nothing when unset or malformed
     QString engine; // empty when unset or malformed
+    std::optional<int> serpDepth; // nothing when unset or malformed
     QStringList problems; // one sentence per value left out
 };
 

@@ -34,15 +34,6 @@ struct DayRow
 
 } // namespace
 
-QByteArray csvField(const QByteArray& utf8)
-{
-    if (!utf8.contains(',') && !utf8.contains('"') && !utf8.contains('\n') && !utf8.contains('\r'))
-        return utf8;
-    QByteArray quoted = utf8;
-    quoted.replace('"', "\"\"");
-    return '"' + quoted + '"';
-}
-
 bool writeHistoryCsv(Store& store, const HistoryExport& request, QIODevice& out, QString& error)
 {
     const Text table = request.overview ? overviewTableName(request.siteTable) : request.siteTable;

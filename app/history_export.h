@@ -5,6 +5,7 @@
 // the date and the six overview figures. A value of 0 stays 0; a day without a
 // value has an empty cell.
 
+#include "app/csv_writer.h" // csvField, for the callers that build rows
 #include "text/text.h"
 
 #include <QByteArray>
@@ -29,9 +30,5 @@ struct HistoryExport
 // and writes it to out. False, with a one-line message in error, when the
 // table cannot be read or out cannot be written.
 bool writeHistoryCsv(Store& store, const HistoryExport& request, QIODevice& out, QString& error);
-
-// One CSV field: quoted, with its quotes doubled, when it holds a comma, a
-// quote or a line break.
-QByteArray csvField(const QByteArray& utf8);
 
 } // namespace zv

@@ -3,6 +3,8 @@
 #include "app/history_export.h"
 #include "app/main_window.h"
 #include "app/registered_sites.h"
+#include "charts/result_list_window.h"
+#include "view/qt_text.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -43,6 +45,10 @@ std::unique_ptr<QMenu> makeKeywordTableMenu(MainWindow& w)
     exportAction->setObjectName(u"导出排名历史"_s);
     exportAction->setEnabled(!w.isBusy());
     QObject::connect(exportAction, &QAction::triggered, &w, [&w] { w.runOperation(exportRankHistory); });
+    QAction* resultsAction = menu->addAction(u"查看搜索结果…"_s);
+    resultsAction->setObjectName(u"查看搜索结果"_s);
+    resultsAction->setEnabled(w.selectedKeywordRow() >= 0);
+    QObject::connect(resultsAction, &QAction::triggered, &w, [&w] { w.runOperation(openSelectedResultList); });
     return menu;
 }
 
@@ -50,6 +56,14 @@ void showKeywordTableMenu(MainWindow& w, const QPoint& position)
 {
     const std::unique_ptr<QMenu> menu = makeKeywordTableMenu(w);
     menu->exec(w.超级列表框_关键词排名->viewport()->mapToGlobal(position));
+}
+
+void openSelectedResultList(MainWindow& w)
+{
+    const QString keyword = w.cellText(w.selectedKeywordRow(), KeywordColumn::Keyword);
+    if (keyword.isEmpty())
+        return;
+    openResultList(w, toText(keyword));
 }
 
 void exportRankHistory(MainWindow& w)

@@ -13,6 +13,7 @@
 #include "queries/rank_search.h"
 #include "readers/constants.h"
 #include "store/schema.h"
+#include "view/landing_tip.h"
 #include "view/message_box.h"
 #include "view/paths.h"
 #include "view/picture_image.h"
@@ -495,6 +496,30 @@ void MainWindow::setCellText(int row, KeywordColumn column, const QString& text)
 {
     if (QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row))
         item->setText(static_cast<int>(column), text);
+    if (column == KeywordColumn::Rank)
+        refreshLandingTip(row);
+}
+
+void MainWindow::refreshLandingTip(int row)
+{
+    QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row);
+    if (!item)
+        return;
+    // Read once per site and day, not per cell: a search sets the cell on
+    // every page.
+    const std::pair<QString, QDate> shownFor {currentSite(), today()};
+    if (!m_landingTipsFor || *m_landingTipsFor != shownFor) {
+        m_landingTips.read(m_store, shownFor.first, shownFor.second);
+        m_landingTipsFor = shownFor;
+    }
+    item->setToolTip(static_cast<int>(KeywordColumn::Rank), m_landingTips.of(cellText(row, KeywordColumn::Keyword)));
+}
+
+void MainWindow::resultListsKept()
+{
+    m_landingTipsFor.reset();
+    for (int row = 0; row < keywordRowCount(); ++row)
+        refreshLandingTip(row);
 }
 
 void MainWindow::setCellPicture(int row, KeywordColumn column, const QImage& picture)
@@ -531,6 +556,7 @@ void MainWindow::clearKeywordRows()
     m_fillingKeywordTable = true;
     超级列表框_关键词排名->clear();
     m_fillingKeywordTable = false;
+    m_landingTipsFor.reset(); // a keyword may have gone with its lists
 }
 
 IndexPictureList* MainWindow::indexPictures()

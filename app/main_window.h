@@ -10,6 +10,7 @@
 #include "app/value_label.h"
 #include "store/store.h"
 #include "view/chart_view.h"
+#include "view/landing_tip.h"
 #include "view/query_view.h"
 
 #include <QImage>
@@ -154,6 +155,11 @@ public:
     // The engine the rank search asks; the built-in one until set.
     void setEngineProfile(std::shared_ptr<const EngineProfile> engine) { m_engine = std::move(engine); }
     const EngineProfile* engineProfile() const override { return m_engine.get(); }
+    // serp_depth= of the settings.
+    void setResultListDepth(int depth) { m_resultListDepth = depth; }
+    int resultListDepth() const override { return m_resultListDepth; }
+    // The rank cells' tool tips show the landing pages of the lists just kept.
+    void resultListsKept() override;
 
     // True once start-up has opened the database.
     bool databaseOpen() const { return m_databaseOpen; }
@@ -192,6 +198,7 @@ private:
     void onMainWindowCreated();
     void onMainWindowDestroyed();
     void keywordSelectionChanged();
+    void refreshLandingTip(int row);
     void advanceProgressFrame();
     void finishClose();
     std::array<QWidget*, 14> workingControls() const;
@@ -200,6 +207,10 @@ private:
     Store m_store;
     std::optional<EnginePause> m_enginePause;
     std::shared_ptr<const EngineProfile> m_engine;
+    int m_resultListDepth = kDefaultResultListDepth;
+    // The rank cells' tool tips, and the site and day they were read for.
+    LandingToolTips m_landingTips;
+    std::optional<std::pair<QString, QDate>> m_landingTipsFor;
     // The index image list of the keyword table; replaced, never merged, by
     // each lookup and load.
     std::optional<IndexPictureList> m_indexPictures;

@@ -16,6 +16,7 @@ QString applyStartupSettings(MainWindow& window, const Configuration& configurat
     window.setEngineProfile(engine.entry.profile);
     // The window waits only when the settings or the profile ask it to.
     window.setEnginePause(chosenPause(std::nullopt, configuration.pause, *engine.entry.profile, PauseRange {}));
+    window.setResultListDepth(configuration.serpDepth.value_or(kDefaultResultListDepth));
     QStringList problems;
     if (!configuration.problems.isEmpty())
         problems.append(problemsLine(configuration, configurationFile));

@@ -1,7 +1,7 @@
 #pragma once
 // What the window takes from the settings at start-up: the search engine
-// profile engine= chooses, the pause between requests to the engine, and the
-// problems of both, shown in the status bar.
+// profile engine= chooses, the pause between requests to the engine, the
+// result list depth, and the problems of these, shown in the status bar.
 
 #include "app/configuration.h"
 

@@ -45,6 +45,9 @@ public:
     // The engine the rank search asks; the built-in one until set.
     void setEngineProfile(std::shared_ptr<const EngineProfile> engine) { m_engine = std::move(engine); }
     const EngineProfile* engineProfile() const override { return m_engine.get(); }
+    // serp_depth= of the settings.
+    void setResultListDepth(int depth) { m_resultListDepth = depth; }
+    int resultListDepth() const override { return m_resultListDepth; }
 
     int keywordRowCount() const override;
     int selectedKeywordRow() const override { return -1; }
@@ -75,6 +78,7 @@ private:
 
     Store m_store;
     std::shared_ptr<const EngineProfile> m_engine;
+    int m_resultListDepth = kDefaultResultListDepth;
     QString m_site;
     QStringList m_statusLog;
     bool m_busy = false;

@@ -115,8 +115,12 @@ BENCHMARK(BM_FetchOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The whole search from the button's routine on a real window: 50 keyword
 // rows, range "800", the rank column filled and today's row recorded.
+// Arguments: the result list depth (0: no lists kept) and the pages per
+// keyword.
 void BM_RankSearchInWindow(benchmark::State& state)
 {
+    const int depth = static_cast<int>(state.range(0));
+    const int pagesPerKeyword = static_cast<int>(state.range(1));
     if (!simulatedWeb().running()) {
         state.SkipWithError("simweb could not be started");
         return;
@@ -126,6 +130,7 @@ void BM_RankSearchInWindow(benchmark::State& state)
     qputenv("XDG_DATA_HOME", data.path().toUtf8());
     qputenv("XDG_CACHE_HOME", data.path().toUtf8());
     zv::MainWindow window;
+    window.setResultListDepth(depth);
     const zv::Text table = zv::siteTableName(kSite);
     window.store().executeSql(zv::createRankTableSql(table));
     window.store().executeSql(zv::createRankDateIndexSql(table));
@@ -133,7 +138,7 @@ void BM_RankSearchInWindow(benchmark::State& state)
     window.组合框_网站列表->setEditText(zv::toQString(kSite));
     zv::addKeywords(window, keywords());
     zv::loadKeywordList(window);
-    window.组合框_搜索范围->setCurrentIndex(kPages - 1);
+    window.组合框_搜索范围->setCurrentIndex(pagesPerKeyword - 1);
     if (window.keywordRowCount() != kKeywords) {
         state.SkipWithError("the keyword table was not filled");
         return;
@@ -142,14 +147,21 @@ void BM_RankSearchInWindow(benchmark::State& state)
     const double cpuStart = processCpuSeconds();
     for (auto _ : state) {
         zv::queryKeywordRanks(window);
-        pages += kKeywords * kPages;
+        pages += kKeywords * pagesPerKeyword;
     }
     if (window.statusText() != QStringLiteral("保存当天排名成功！"))
         state.SkipWithError("the search did not record its ranks");
     state.counters["pages_per_second"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsRate);
     state.counters["cpu_us_per_page"] = pages ? (processCpuSeconds() - cpuStart) * 1e6 / pages : 0;
 }
-BENCHMARK(BM_RankSearchInWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RankSearchInWindow)
+    ->ArgNames({"depth", "pages"})
+    ->Args({0, 1})
+    ->Args({20, 1})
+    ->Args({0, kPages})
+    ->Args({20, kPages})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The steps of one page on their own, over one page fetched once.
 zv::ByteBlock samplePage()

@@ -1,6 +1,7 @@
 #include "queries/rank_search.h"
 
 #include "queries/query_support.h"
+#include "queries/result_keeping.h"
 #include "readers/engine_profile.h"
 #include "readers/rank_page.h"
 #include "store/store.h"
@@ -44,6 +45,7 @@ void queryKeywordRanks(QueryView& view)
     PageForm page;
     PageMatcher tableMatcher;
     PageMatcher entryMatcher;
+    ResultKeeping kept(view);
 
     for (int r = 0; r < view.keywordRowCount(); ++r)
         view.setCellText(r, KeywordColumn::Rank, QString());
@@ -54,6 +56,7 @@ void queryKeywordRanks(QueryView& view)
         const int pages = enginePageCount(engine, view.searchRangeIndex());
         Text rank;
         bool failed = false;
+        kept.startKeyword();
         for (int p = 1; p <= pages; ++p) {
             const Text keyword = toText(view.cellText(r, KeywordColumn::Keyword));
             view.showProgress({r + 1, view.keywordRowCount(), p, pages});
@@ -89,6 +92,7 @@ void queryKeywordRanks(QueryView& view)
                     failed = true;
                 continue;
             }
+            kept.readPage(engine, page, site, found, tableMatcher, entryMatcher);
             if (!found.empty()) {
                 rank += found;
                 view.setCellText(r, KeywordColumn::Rank, toQString(rank));
@@ -99,9 +103,11 @@ void queryKeywordRanks(QueryView& view)
         if (failed) {
             ++failedKeywords;
             view.setCellText(r, KeywordColumn::Rank, toQString(rankFailedText()));
-        } else if (rank.empty()) {
-            view.setCellText(r, KeywordColumn::Rank, toQString(notRankedText(view.searchRangeIndex())));
+            continue; // no list: it would read as "nobody ranked"
         }
+        if (rank.empty())
+            view.setCellText(r, KeywordColumn::Rank, toQString(notRankedText(view.searchRangeIndex())));
+        kept.finishKeyword(toText(view.cellText(r, KeywordColumn::Keyword)));
     }
 
     QString finished
@@ -110,6 +116,7 @@ void queryKeywordRanks(QueryView& view)
         finished = u"搜索引擎要求安全验证，搜索已停止！"_s;
     view.setStatus(finished);
     saveTodayRanks(view);
+    kept.save(view);
     // Keep the failures in sight unless the recording itself failed.
     if ((failedKeywords != 0 || verification) && view.statusText() == u"保存当天排名成功！"_s)
         view.setStatus(finished);

@@ -328,6 +328,7 @@ Translation StatementTranslator::translate(const sql::Statement& statement)
     } else if (const auto* dt = std::get_if<sql::DropTable>(&statement)) {
         t.ddl = true;
         t.sql = "DROP TABLE " + quoteName(dt->table);
+        t.droppedTable = dt->table;
     } else if (const auto* di = std::get_if<sql::DropIndex>(&statement)) {
         t.ddl = true;
         if (m_catalog.columnsOf(di->table).empty()) {
@@ -340,6 +341,8 @@ Translation StatementTranslator::translate(const sql::Statement& statement)
     } else if (const auto* drop = std::get_if<sql::AlterDropColumn>(&statement)) {
         t.ddl = true;
         t.sql = "ALTER TABLE " + quoteName(drop->table) + " DROP COLUMN " + quoteName(drop->column);
+        t.droppedTable = drop->table;
+        t.droppedColumn = drop->column;
     } else if (const auto* sel = std::get_if<sql::Select>(&statement)) {
         t = translateSelect(*sel, false);
     } else if (const auto* del = std::get_if<sql::Delete>(&statement)) {

@@ -19,6 +19,10 @@ struct Translation
     std::string sql;
     std::vector<Cell> params;
     bool ddl = false;
+    // A rank table or keyword column the statement drops: what was kept
+    // beside it goes with it.
+    std::string droppedTable;
+    std::string droppedColumn;
     // Set for a select whose rows can be changed through the recordset.
     std::string baseTable;
     std::string itemsSql;

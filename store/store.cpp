@@ -4,6 +4,7 @@
 #include "store/recordset.h"
 #include "store/sql_statement.h"
 #include "store/statement_translator.h"
+#include "store/store_access.h"
 #include "store/table_catalog.h"
 
 #include <algorithm>
@@ -71,6 +72,10 @@ struct Store::Impl
         if (t.ddl) {
             forgetSchema();
         }
+        if (!t.droppedTable.empty()) {
+            runDrop(t);
+            return;
+        }
         sqlite::Statement stmt = connection.prepare(t.sql);
         if (t.ddl) {
             stmt.discardAfterUse();
@@ -97,6 +102,31 @@ struct Store::Impl
             return;
         }
         rs.load(stmt, hasRow, t.baseTable, t.itemsSql, t.baseColumns);
+    }
+
+    // A drop takes the result lists kept beside the table or column with it,
+    // in one transaction.
+    void runDrop(const Translation& t)
+    {
+        connection.run("SAVEPOINT zv_drop");
+        try {
+            {
+                sqlite::Statement stmt = connection.prepare(t.sql);
+                stmt.discardAfterUse();
+                stmt.runToEnd();
+            }
+            sqlite::forgetResultLists(connection, t.droppedTable, t.droppedColumn.empty() ? nullptr : &t.droppedColumn);
+            connection.run("RELEASE zv_drop");
+        } catch (...) {
+            try {
+                connection.run("ROLLBACK TO zv_drop");
+                connection.run("RELEASE zv_drop");
+            } catch (...) {
+            }
+            forgetSchema();
+            throw;
+        }
+        forgetSchema();
     }
 
     std::optional<std::size_t> position(const Field& field) const
@@ -128,6 +158,11 @@ struct Store::Impl
         return rs.currentValue(*column);
     }
 };
+
+sqlite::Connection& StoreAccess::connection(Store& store)
+{
+    return store.d->connection;
+}
 
 Store::Store()
     : d(std::make_unique<Impl>())

@@ -94,6 +94,7 @@ public:
     bool writeNull(const Field& field);
 
 private:
+    friend struct StoreAccess;
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -8,6 +8,7 @@
 #include "imaging/picture.h"
 #include "view/keyword_column.h"
 
+#include <QDate>
 #include <QImage>
 #include <QString>
 
@@ -40,6 +41,10 @@ struct SearchProgress
     int page = 0;
     int pages = 0;
 };
+
+inline constexpr int kDefaultResultListDepth = 20;
+inline constexpr int kMinResultListDepth = 10;
+inline constexpr int kMaxResultListDepth = 100;
 
 class QueryView
 {
@@ -92,6 +97,12 @@ public:
     virtual void clearFittingSurface() = 0;
     virtual void showOnFittingSurface(const Picture& surface) = 0;
 
+    // How many of each keyword's first results a rank search keeps beside
+    // the site's own (10 to 100); 0 keeps no result lists at all.
+    virtual int resultListDepth() const { return kDefaultResultListDepth; }
+    // The day a search records its result lists under.
+    virtual QDate today() const { return QDate::currentDate(); }
+
     // Hooks a front end may take up; by default they do nothing.
     // Runs before each request to the search engine: the front end may wait
     // here, so that the engine is not asked too often.
@@ -100,6 +111,8 @@ public:
     virtual void showProgress(const SearchProgress& progress) { static_cast<void>(progress); }
     // The search or lookup has ended, however it ended.
     virtual void hideProgress() { }
+    // A rank search has kept the day's result lists.
+    virtual void resultListsKept() { }
 };
 
 // Holds the busy state for a sequence with many exits: entered on

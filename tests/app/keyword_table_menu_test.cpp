@@ -4,10 +4,14 @@
 #include "app_fixture.h"
 
 #include "app/keyword_table_menu.h"
+#include "charts/result_list_window.h"
+#include "store/result_lists.h"
 #include "tests/support/temp_dir.h"
+#include "view/qt_text.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QTableWidget>
 #include <QTreeWidget>
 
 namespace zv::test {
@@ -95,6 +99,47 @@ TEST_F(KeywordTableMenu, NeedsARegisteredSiteAndAnIdleWindow)
     const std::unique_ptr<QMenu> menu = makeKeywordTableMenu(*w);
     EXPECT_FALSE(exportAction(*menu)->isEnabled());
     w->leaveBusyState();
+}
+
+TEST_F(KeywordTableMenu, ResultsEntryOpensTheRowsListAndTheRankCellNamesTheLandingPage)
+{
+    const QDate today = QDate::currentDate();
+    const auto day = [](const QDate& d) { return toText(d.toString(Qt::ISODate)); };
+    ASSERT_TRUE(resultLists::record(w->store(), "menu_example_com", toText(u("甲")), day(today.addDays(-1)),
+                                    {{2, "menu.example.com/", "menu.example.com", true}}));
+    ASSERT_TRUE(resultLists::record(
+        w->store(), "menu_example_com", toText(u("甲")), day(today),
+        {{1, "rival.cn/", "rival.cn", false}, {4, "menu.example.com/new.html", "menu.example.com", true}}));
+    w->resultListsKept(); // as a search does once it has kept them
+
+    // The cell keeps its text; its tool tip names the page and the change.
+    w->setCellText(0, KeywordColumn::Rank, u("4 "));
+    QTreeWidgetItem* row = w->超级列表框_关键词排名->topLevelItem(0);
+    EXPECT_EQ(row->text(static_cast<int>(KeywordColumn::Rank)), u("4 "));
+    EXPECT_EQ(row->toolTip(static_cast<int>(KeywordColumn::Rank)),
+              u("着陆页：menu.example.com/new.html\n着陆页已变化（上次：menu.example.com/）"));
+    // 乙 has no list today: no tool tip.
+    EXPECT_EQ(w->超级列表框_关键词排名->topLevelItem(1)->toolTip(static_cast<int>(KeywordColumn::Rank)), QString());
+
+    w->超级列表框_关键词排名->setCurrentItem(nullptr);
+    std::unique_ptr<QMenu> menu = makeKeywordTableMenu(*w);
+    QAction* results = menu->findChild<QAction*>(u("查看搜索结果"));
+    ASSERT_NE(results, nullptr);
+    EXPECT_EQ(results->text(), u("查看搜索结果…"));
+    EXPECT_FALSE(results->isEnabled()); // no row chosen
+
+    w->超级列表框_关键词排名->setCurrentItem(row);
+    menu = makeKeywordTableMenu(*w);
+    results = menu->findChild<QAction*>(u("查看搜索结果"));
+    ASSERT_TRUE(results->isEnabled());
+    results->trigger();
+    auto* window = w->findChild<ResultListWindow*>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->超级列表框_搜索结果->rowCount(), 2);
+    EXPECT_EQ(window->超级列表框_搜索结果->item(0, 3)->text(), u("新"));
+    EXPECT_EQ(window->超级列表框_搜索结果->item(1, 3)->text(), u("下降 2"));
+    window->close();
 }
 
 } // namespace

@@ -7,11 +7,14 @@
 #include "app/main_window.h"
 #include "app/site_registry.h"
 #include "queries/keyword_index.h"
+#include "store/result_lists.h"
+#include "store/store.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/core/program_run.h"
 #include "tests/app/core/site_database.h"
 #include "tests/support/temp_dir.h"
 #include "text/text.h"
+#include "view/qt_text.h"
 #include "web/codepage.h"
 
 #include <QComboBox>
@@ -294,6 +297,12 @@ TEST_F(CheckAgainstSimweb, ASecondRunTheSameDayAsksNothingAndAgainAsksAgain)
     EXPECT_EQ(a.value(u"previousDate"_s).toString().toStdString(), yesterday);
     EXPECT_EQ(a.value(u"value"_s).toInt(-1), 0);
     EXPECT_EQ(a.value(u"change"_s).toString(), u"lost"_s);
+    // Not among the results: no landing page, and so no change of it; the
+    // day's lists are kept all the same.
+    EXPECT_TRUE(a.contains(u"landing"_s) && a.value(u"landing"_s).isNull());
+    EXPECT_EQ(a.value(u"landing_changed"_s), QJsonValue(false));
+    EXPECT_EQ(tableRows(home, "select count(*) from zv_result_lists where rank_table = '" + table + "'"),
+              (Rows {{"2"}}));
     const QJsonObject b = QJsonDocument::fromJson(QByteArray::fromStdString(json[1])).object();
     EXPECT_EQ(b.value(u"previous"_s).toInt(-1), 0);
     EXPECT_EQ(b.value(u"previousDate"_s).toString().toStdString(), yesterday);
@@ -315,6 +324,41 @@ TEST_F(CheckAgainstSimweb, ASecondRunTheSameDayAsksNothingAndAgainAsksAgain)
     // Today's row changed in place: still one per day.
     EXPECT_EQ(tableRows(home, "select count(*), count(distinct keydate) from " + table), (Rows {{"3", "3"}}));
     EXPECT_EQ(tableRows(home, "select count(*) from " + table + "_xx"), (Rows {{"1"}}));
+}
+
+TEST_F(CheckAgainstSimweb, JsonLinesCarryTheLandingPageAndWhetherItChanged)
+{
+    // basic.json: www.shop-demo.cn stands at 3 with its home page for 网站优化.
+    const std::string site = "www.shop-demo.cn";
+    const Home home(m_dir, "landing");
+    std::string table;
+    {
+        test::SiteDatabase database(home.database());
+        table = registerSite(database, site, {"网站优化", "关键词排名"});
+    }
+    {
+        Store store;
+        ASSERT_TRUE(store.connectAccess(home.database()));
+        const Text yesterday = toText(QDate::currentDate().addDays(-1).toString(Qt::ISODate));
+        ASSERT_TRUE(resultLists::record(store, table, utf8ToGbkString("网站优化"), yesterday,
+                                        {{2, "www.shop-demo.cn/old.html", "www.shop-demo.cn", true}}));
+    }
+    const Outcome run = check(home, {u"--json"_s});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> json = lines(run.out);
+    ASSERT_EQ(json.size(), 2u) << run.out;
+    const QJsonObject changed = QJsonDocument::fromJson(QByteArray::fromStdString(json[0])).object();
+    EXPECT_EQ(changed.value(u"landing"_s).toString(), u"www.shop-demo.cn/"_s);
+    EXPECT_EQ(changed.value(u"landing_changed"_s), QJsonValue(true));
+    // No list the day before: a landing page, not a change.
+    const QJsonObject first = QJsonDocument::fromJson(QByteArray::fromStdString(json[1])).object();
+    EXPECT_TRUE(first.value(u"landing"_s).toString().startsWith(u"www.shop-demo.cn/"_s));
+    EXPECT_EQ(first.value(u"landing_changed"_s), QJsonValue(false));
+
+    // The tab-separated lines keep their five columns.
+    const Outcome plain = check(home, {u"--again"_s});
+    for (const std::string& line : lines(plain.out))
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 4) << line;
 }
 
 TEST_F(CheckAgainstSimweb, AWindowOpenOnTheSameDatabaseKeepsWorkingAndNeitherLosesRows)

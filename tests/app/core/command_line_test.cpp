@@ -69,6 +69,18 @@ TEST(CommandLineTest, ExportTakesOneAddressARangeAndTheOverviewSwitch)
         parseCommandLine(args({"--export", "a.cn", "--from", "2024-03-01", "--to", "2024-03-01"})).error.isEmpty());
 }
 
+TEST(CommandLineTest, ExportOfResultListsTakesARangeAndAKeyword)
+{
+    const CommandLine c = parseCommandLine(
+        args({"--export", "www.a.cn", "--serp", "--from", "2024-01-31", "--keyword=网站优化", "--to", "2024-02-29"}));
+    ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
+    EXPECT_EQ(c.mode, CommandMode::Export);
+    EXPECT_TRUE(c.serp);
+    EXPECT_EQ(c.keyword, QString::fromUtf8("网站优化"));
+    EXPECT_EQ(c.from, QDate(2024, 1, 31));
+    EXPECT_EQ(c.to, QDate(2024, 2, 29));
+}
+
 TEST(CommandLineTest, EngineModesTakeTheirOwnOptions)
 {
     EXPECT_EQ(parseCommandLine(args({"--engines"})).mode, CommandMode::Engines);
@@ -153,6 +165,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadUsage {"site_on_engines", {"--engines", "--site", "a.cn"}, "--site belongs to --test-engine"},
         BadUsage {"check_option_on_test", {"--test-engine", "x", "--page", "p", "--json"}, "--json belongs to --check"},
         BadUsage {"address_on_engines", {"--engines", "a.cn"}, "unexpected argument a.cn"}),
+    [](const auto& i) { return std::string(i.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    ResultListArguments, CommandLineErrorTest,
+    ::testing::Values(
+        BadUsage {"serp_and_overview", {"--export", "a.cn", "--serp", "--overview"}, "cannot be combined"},
+        BadUsage {"keyword_without_serp", {"--export", "a.cn", "--keyword=x"}, "--keyword belongs to --serp"},
+        BadUsage {"serp_on_check", {"--check", "--serp"}, "--serp belongs to --export"}),
     [](const auto& i) { return std::string(i.param.name); });
 
 } // namespace

@@ -117,6 +117,20 @@ TEST_F(ConfigurationTest, TheEngineIsAProfileName)
     }
 }
 
+TEST_F(ConfigurationTest, TheResultListDepthIsTenToAHundred)
+{
+    EXPECT_FALSE(read("proxy=127.0.0.1:9\n").serpDepth);
+    EXPECT_EQ(read("serp_depth=10\n").serpDepth, 10);
+    EXPECT_EQ(read("serp_depth=100\n").serpDepth, 100);
+    for (const char* bad : {"serp_depth=9\n", "serp_depth=101\n", "serp_depth=-20\n", "serp_depth=20x\n",
+                            "serp_depth=\n", "serp_depth=0020\n"}) {
+        const Configuration c = read(bad);
+        EXPECT_FALSE(c.serpDepth) << bad;
+        ASSERT_EQ(c.problems.size(), 1) << bad;
+        EXPECT_TRUE(c.problems.front().contains(u"serp_depth=")) << bad;
+    }
+}
+
 TEST_F(ConfigurationTest, AFileThatIsNotTextIsReportedNotFatal)
 {
     const Configuration c = read("proxy=\xff\xfe\x00\x01:80\npause=\x80\n"s);

@@ -5,6 +5,8 @@
 #include "app/check_lock.h"
 #include "program_run.h"
 #include "site_database.h"
+#include "store/result_lists.h"
+#include "store/store.h"
 #include "tests/support/temp_dir.h"
 
 #include <QCoreApplication>
@@ -103,6 +105,43 @@ TEST_F(ProgramTest, ExportWritesTheCsvOfARegisteredSiteWhateverTheLetterCase)
 
     expectUsageError(run({u"--export"_s, u"www.example.com"_s}), "www.example.com is not a registered site");
     expectUsageError(run({u"--check"_s, u"www.example.cn"_s, u"other.cn"_s}), "other.cn is not a registered site");
+}
+
+TEST_F(ProgramTest, ExportOfResultListsGivesEachEntryWithItsHostsPreviousPosition)
+{
+    std::string table;
+    {
+        test::SiteDatabase database(databaseFile());
+        table = database.addSite("www.example.cn");
+        database.addKeyword(table, "手机");
+    }
+    {
+        Store store;
+        ASSERT_TRUE(store.connectAccess(databaseFile()));
+        const Text keyword = utf8ToGbkString("手机");
+        ASSERT_TRUE(resultLists::record(
+            store, table, keyword, "2024-06-01",
+            {{1, "www.example.cn/", "www.example.cn", true}, {2, "=evil.com/x", "=evil.com", false}}));
+        ASSERT_TRUE(resultLists::record(store, table, keyword, "2024-06-02",
+                                        {{1, "=evil.com/x", "=evil.com", false},
+                                         {2, "www.example.cn/a", "www.example.cn", true},
+                                         {3, "new.cn/", "new.cn", false}}));
+    }
+    const Outcome all = run({u"--export"_s, u"www.example.cn"_s, u"--serp"_s});
+    EXPECT_EQ(all.exitCode, 0) << all.err;
+    EXPECT_EQ(all.out,
+              "date,keyword,position,host,address,own,previous_position\r\n"
+              "2024-06-01,手机,1,www.example.cn,www.example.cn/,1,\r\n"
+              "2024-06-01,手机,2,'=evil.com,'=evil.com/x,0,\r\n"
+              "2024-06-02,手机,1,'=evil.com,'=evil.com/x,0,2\r\n"
+              "2024-06-02,手机,2,www.example.cn,www.example.cn/a,1,1\r\n"
+              "2024-06-02,手机,3,new.cn,new.cn/,0,\r\n");
+    const Outcome later
+        = run({u"--export"_s, u"www.example.cn"_s, u"--serp"_s, u"--from=2024-06-02"_s, u"--keyword"_s, u"手机"_s});
+    EXPECT_EQ(later.exitCode, 0) << later.err;
+    EXPECT_EQ(std::count(later.out.begin(), later.out.end(), '\n'), 4);
+    const Outcome none = run({u"--export"_s, u"www.example.cn"_s, u"--serp"_s, u"--keyword=other"_s});
+    EXPECT_EQ(none.out, "date,keyword,position,host,address,own,previous_position\r\n");
 }
 
 TEST_F(ProgramTest, WithoutADatabaseBothModesExitWithStatus2AndCreateNothing)
