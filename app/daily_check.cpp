@@ -1,6 +1,7 @@
 #include "app/daily_check.h"
 
 #include "app/keyword_list.h"
+#include "app/previous_ranks.h"
 #include "app/windowless_view.h"
 #include "queries/keyword_index.h"
 #include "queries/query_support.h"
@@ -58,28 +59,6 @@ QString withoutTrailingBlanks(QString text)
     while (!text.isEmpty() && text.back().isSpace())
         text.chop(1);
     return text;
-}
-
-// Each keyword's value on the latest day before today that has one.
-void readPreviousValues(Store& store, const Text& table, std::vector<KeywordOutcome>& keywords)
-{
-    if (keywords.empty()
-        || !store.openRecordset(selectRankTableSql(table) + " where keydate<date() order by keydate desc", SqlText))
-        return;
-    std::size_t missing = keywords.size();
-    for (int i = 0, count = store.recordCount(); i < count && missing > 0; ++i, store.moveNext()) {
-        DateTime day;
-        store.readDateTime("keydate", day);
-        for (std::size_t r = 0; r < keywords.size(); ++r) {
-            Text value;
-            if (keywords[r].previous || !store.readText(static_cast<int>(r) + 2, value) || value.empty())
-                continue;
-            keywords[r].previous = leadingInteger(value);
-            keywords[r].previousDay = QDate(day.year, day.month, day.day);
-            --missing;
-        }
-    }
-    store.closeRecordset();
 }
 
 } // namespace
@@ -145,7 +124,11 @@ SiteOutcome checkSite(WindowlessView& view, const QString& address, const CheckR
             keyword.value = recordedRank(toText(keyword.rank));
         outcome.keywords.push_back(keyword);
     }
-    readPreviousValues(view.store(), table, outcome.keywords);
+    const std::vector<PreviousRank> previous = previousRanks(view.store(), table, outcome.keywords.size());
+    for (std::size_t r = 0; r < previous.size(); ++r) {
+        outcome.keywords[r].previous = previous[r].value;
+        outcome.keywords[r].previousDay = previous[r].day;
+    }
     outcome.problems.removeDuplicates();
     return outcome;
 }

@@ -4,6 +4,7 @@
 #include "app/home_page.h"
 #include "app/keyword_registry.h"
 #include "app/keyword_table_menu.h"
+#include "app/rank_moves.h"
 #include "app/site_registry.h"
 #include "charts/drawing_surface.h"
 #include "charts/overview_curve_window.h"
@@ -313,12 +314,18 @@ void MainWindow::wireEvents()
 
     // activated is the user's pick from the list; setting the text in code
     // does not run the site-selected sequence.
-    onEvent(组合框_网站列表, &QComboBox::activated, onSiteSelected);
+    onEvent(组合框_网站列表, &QComboBox::activated, [](MainWindow& w) {
+        onSiteSelected(w);
+        showRankMoves(w);
+    });
     onEvent(按钮_添加网站, &QPushButton::clicked, addSite);
     onEvent(按钮_删除网站, &QPushButton::clicked, deleteSite);
     onEvent(按钮_添加关键词, &QPushButton::clicked, addKeyword);
     onEvent(按钮_删除关键词, &QPushButton::clicked, deleteKeyword);
-    onEvent(按钮_查询排名, &QPushButton::clicked, queryKeywordRanks);
+    onEvent(按钮_查询排名, &QPushButton::clicked, [](MainWindow& w) {
+        queryKeywordRanks(w);
+        showRankMoves(w);
+    });
     onEvent(标签_百度快照, &ValueLabel::clicked, openSiteHistory);
     onEvent(标签_总收录, &ValueLabel::clicked, openTotalIndexedCurve);
     onEvent(标签_百度反链, &ValueLabel::clicked, openBacklinkCurve);
