@@ -90,8 +90,6 @@ DigestSite digestSite(const SiteOutcome& outcome)
         DigestKeyword entry;
         entry.keyword = keyword.keyword;
         entry.today = keyword.value;
-        // A keyword the search never reached shows nothing.
-        entry.searched = !keyword.rank.isEmpty();
         entry.previous = keyword.previous;
         site.keywords.push_back(entry);
     }
@@ -120,24 +118,25 @@ Digest makeDigest(const std::vector<DigestSite>& sites, int threshold)
     digest.sitesChecked = static_cast<int>(sites.size());
     digest.threshold = threshold;
     for (const DigestSite& site : sites) {
-        int notSearched = 0;
+        // After the engine's security check every later keyword of the site
+        // fails alike: one line for them all.
+        int unranked = 0;
         for (const DigestKeyword& keyword : site.keywords) {
-            if (!keyword.searched) {
-                ++notSearched;
-            } else if (!keyword.today) {
-                digest.failures.push_back({site.site, keyword.keyword, u"search failed"_s});
+            if (!keyword.today) {
+                if (site.verificationStop)
+                    ++unranked;
+                else
+                    digest.failures.push_back({site.site, keyword.keyword, u"search failed"_s});
             } else if (const unsigned flags = changeFlags(keyword, threshold); flags != 0) {
                 digest.changes.push_back({site.site, keyword.keyword, *keyword.previous, *keyword.today, flags});
                 count(digest.counts, flags);
             }
         }
         if (site.verificationStop)
-            digest.failures.push_back(
-                {site.site,
-                 {},
-                 u"the search engine asked for its security check; %1 keywords not searched"_s.arg(notSearched)});
-        else if (notSearched > 0)
-            digest.failures.push_back({site.site, {}, u"%1 keywords not searched"_s.arg(notSearched)});
+            digest.failures.push_back({site.site,
+                                       {},
+                                       u"the search engine asked for its security check; %1 without a rank today"_s.arg(
+                                           unranked == 1 ? u"1 keyword"_s : u"%1 keywords"_s.arg(unranked))});
         for (const QString& problem : site.problems)
             digest.failures.push_back({site.site, {}, problem});
         if (site.failedIndexPictures > 0)

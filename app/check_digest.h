@@ -21,8 +21,7 @@ namespace zv {
 struct DigestKeyword
 {
     QString keyword;
-    std::optional<int> today; // as recorded, 0 not ranked; nothing when nothing was recorded
-    bool searched = true; // false: the search stopped before the keyword
+    std::optional<int> today; // as recorded, 0 not ranked; nothing when the search failed
     std::optional<int> previous; // the latest earlier day's value; nothing when there is none
     std::optional<bool> landingChanged; // nothing when not known
 };

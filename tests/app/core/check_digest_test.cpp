@@ -37,7 +37,7 @@ class DigestArithmetic : public ::testing::TestWithParam<DigestCase>
 TEST_P(DigestArithmetic, ClassifiesTheKeyword)
 {
     const DigestCase& c = GetParam();
-    DigestSite site {u"www.a.cn"_s, false, {}, 0, {{u"词"_s, c.today, true, c.previous, c.landingChanged}}};
+    DigestSite site {u"www.a.cn"_s, false, {}, 0, {{u"词"_s, c.today, c.previous, c.landingChanged}}};
     const Digest digest = makeDigest({site}, 3);
     if (c.flags == 0) {
         EXPECT_TRUE(digest.changes.empty()) << changeWords(digest.changes.front()).toStdString();
@@ -80,18 +80,18 @@ std::vector<DigestSite> twoSites()
 {
     DigestSite a {u"www.a.cn"_s, false, {}, 0, {}};
     a.keywords = {
-        {u"网站优化"_s, 15, true, 4, std::nullopt}, // down 11, off the first page
-        {u"关键词\t排名"_s, 3, true, 9, std::nullopt}, // up 6
-        {u"seo工具"_s, 0, true, 30, std::nullopt}, // lost
-        {u"稳定"_s, 8, true, 8, std::nullopt},
-        {u"失败"_s, std::nullopt, true, 6, std::nullopt},
-        {u"新词"_s, 2, true, std::nullopt, std::nullopt},
+        {u"网站优化"_s, 15, 4, std::nullopt}, // down 11, off the first page
+        {u"关键词\t排名"_s, 3, 9, std::nullopt}, // up 6
+        {u"seo工具"_s, 0, 30, std::nullopt}, // lost
+        {u"稳定"_s, 8, 8, std::nullopt},
+        {u"失败"_s, std::nullopt, 6, std::nullopt},
+        {u"新词"_s, 2, std::nullopt, std::nullopt},
     };
     DigestSite b {u"www.b.cn"_s, true, {u"网站综合信息查询失败！"_s}, 2, {}};
     b.keywords = {
-        {u"前"_s, 60, true, 20, std::nullopt}, // down 40
-        {u"后一"_s, std::nullopt, false, 5, std::nullopt},
-        {u"后二"_s, std::nullopt, false, 7, std::nullopt},
+        {u"前"_s, 60, 20, std::nullopt}, // down 40
+        {u"后一"_s, std::nullopt, 5, std::nullopt},
+        {u"后二"_s, std::nullopt, 7, std::nullopt},
     };
     return {a, b};
 }
@@ -118,7 +118,7 @@ TEST(Digest, CountsListsAndOrdersTheLargestMoves)
               "www.a.cn\tseo工具\t30 → not ranked\tlost\n"
               "www.b.cn\t前\t20 → 60\tdown 40\n"
               "www.a.cn\t失败\tfailed\tsearch failed\n"
-              "www.b.cn\t\tfailed\tthe search engine asked for its security check; 2 keywords not searched\n"
+              "www.b.cn\t\tfailed\tthe search engine asked for its security check; 2 keywords without a rank today\n"
               "www.b.cn\t\tfailed\t网站综合信息查询失败！\n"
               "www.b.cn\t\tfailed\t2 index pictures could not be fetched\n");
 
@@ -156,7 +156,7 @@ TEST(Digest, TheJsonObjectHoldsTheSameFacts)
 
 TEST(Digest, NothingToTellIsQuiet)
 {
-    DigestSite site {u"www.a.cn"_s, false, {}, 0, {{u"词"_s, 5, true, 6, std::nullopt}}};
+    DigestSite site {u"www.a.cn"_s, false, {}, 0, {{u"词"_s, 5, 6, std::nullopt}}};
     const Digest digest = makeDigest({site}, 3);
     EXPECT_TRUE(digest.quiet());
     EXPECT_EQ(digestBlock(digest).toStdString(), "\n# changes\n# 1 site checked: no changes\n");

@@ -3,18 +3,12 @@
 // program runs as the timer runs it, with a site whose searches all fail (the
 // proxy is a closed port), so that there is always something to tell.
 
+#include "notice_standin.h"
 #include "program_run.h"
 #include "site_database.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/smtp_standin.h"
 #include "tests/support/temp_dir.h"
-
-#include <QDBusConnection>
-#include <QEventLoop>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTimer>
-#include <QVariantMap>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -26,82 +20,11 @@ namespace zv {
 namespace {
 
 using namespace Qt::StringLiterals;
+using test::NoticeCall;
+using test::NotificationsStandIn;
 using test::Outcome;
-
-struct NoticeCall
-{
-    QString appName;
-    uint replacesId = 0;
-    QString icon;
-    QString summary;
-    QString body;
-    QStringList actions;
-    QVariantMap hints;
-    int timeout = 0;
-};
-
-} // namespace
-
-// The notification service as a desktop provides it, answering on the bus.
-class NotificationsStandIn : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-
-public:
-    std::vector<NoticeCall> calls;
-
-public Q_SLOTS:
-    QStringList GetCapabilities() { return {u"body"_s}; }
-    uint Notify(const QString& appName, uint replacesId, const QString& icon, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap& hints, int timeout)
-    {
-        calls.push_back({appName, replacesId, icon, summary, body, actions, hints, timeout});
-        return static_cast<uint>(calls.size());
-    }
-};
-
-namespace {
-
-// A session bus of the test's own.
-class PrivateBus
-{
-public:
-    PrivateBus()
-    {
-        const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_s);
-        if (daemon.isEmpty())
-            return;
-        m_daemon.start(daemon, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
-        if (!m_daemon.waitForStarted(10000))
-            return;
-        while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(10000)) { }
-        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-    }
-    ~PrivateBus()
-    {
-        QDBusConnection::disconnectFromBus(u"stand-in"_s);
-        m_daemon.kill();
-        m_daemon.waitForFinished();
-    }
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
-
-    const QString& address() const { return m_address; }
-
-    // Puts the stand-in on the bus under the service's name.
-    bool serve(NotificationsStandIn& service)
-    {
-        QDBusConnection bus = QDBusConnection::connectToBus(m_address, u"stand-in"_s);
-        return bus.isConnected()
-            && bus.registerObject(u"/org/freedesktop/Notifications"_s, &service, QDBusConnection::ExportAllSlots)
-            && bus.registerService(u"org.freedesktop.Notifications"_s);
-    }
-
-private:
-    QProcess m_daemon;
-    QString m_address;
-};
+using test::PrivateBus;
+using test::runServingEvents;
 
 class DigestDelivery : public ::testing::Test
 {
@@ -113,7 +36,7 @@ protected:
         test::SiteDatabase database(dir.filePath("data/zeravudez/web.db"));
         table = database.addSite("www.notice-site.cn");
         database.addKeyword(table, "通知甲");
-        database.exec("INSERT INTO " + table + " (keydate, \"通知甲\") VALUES (date('now','-1 day'), 4)");
+        database.exec("INSERT INTO " + table + " (keydate, \"通知甲\") VALUES (date('now','localtime','-1 day'), 4)");
     }
 
     QProcessEnvironment environment() const
@@ -130,29 +53,6 @@ protected:
     void settings(const std::string& text) const
     {
         std::ofstream(dir.filePath("config/zeravudez/zeravudez.conf")) << text;
-    }
-
-    // Runs the check while this process keeps answering on the bus.
-    static Outcome runServingEvents(const QStringList& arguments, const QProcessEnvironment& env)
-    {
-        QProcess process;
-        process.setProcessEnvironment(env);
-        QEventLoop loop;
-        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-        process.start(QString::fromUtf8(ZV_PROGRAM), arguments);
-        loop.exec();
-        Outcome outcome;
-        if (process.state() != QProcess::NotRunning || process.exitStatus() != QProcess::NormalExit) {
-            ADD_FAILURE() << "the program did not end normally";
-            process.kill();
-            process.waitForFinished();
-            return outcome;
-        }
-        outcome.exitCode = process.exitCode();
-        outcome.out = process.readAllStandardOutput().toStdString();
-        outcome.err = process.readAllStandardError().toStdString();
-        return outcome;
     }
 
     int rowCount() const
@@ -275,5 +175,3 @@ TEST_F(DigestDelivery, ARefusedMailIsOneLineAndStatus1AndTheRowsStay)
 
 } // namespace
 } // namespace zv
-
-#include "digest_delivery_test.moc"
