@@ -91,6 +91,7 @@ DigestSite digestSite(const SiteOutcome& outcome)
         entry.keyword = keyword.keyword;
         entry.today = keyword.value;
         entry.previous = keyword.previous;
+        // The landing page's change stays unknown until the outcome carries it.
         site.keywords.push_back(entry);
     }
     return site;
