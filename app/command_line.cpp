@@ -29,7 +29,8 @@ constexpr std::array kOptions {
     OptionSpec {u"--overview", false, Owner::Export}, OptionSpec {u"--engines", false, Owner::Any},
     OptionSpec {u"--test-engine", true, Owner::Any},  OptionSpec {u"--page", true, Owner::TestEngine},
     OptionSpec {u"--site", true, Owner::TestEngine},  OptionSpec {u"--serp", false, Owner::Export},
-    OptionSpec {u"--keyword", true, Owner::Export},
+    OptionSpec {u"--keyword", true, Owner::Export},   OptionSpec {u"--notify", false, Owner::Check},
+    OptionSpec {u"--mail", false, Owner::Check},
 };
 
 const OptionSpec* findOption(QStringView name)
@@ -124,6 +125,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
             result.json = true;
         } else if (name == u"--quiet") {
             result.quiet = true;
+        } else if (name == u"--notify") {
+            result.notify = true;
+        } else if (name == u"--mail") {
+            result.mail = true;
         } else if (name == u"--overview") {
             result.overview = true;
         } else if (name == u"--serp") {
@@ -217,6 +222,7 @@ QString helpText()
     return uR"(Usage:
   zeravudez                 open the window
   zeravudez --check [ADDRESS...] [--index] [--again] [--pause MIN[-MAX]] [--json] [--quiet]
+                    [--notify] [--mail]
   zeravudez --export ADDRESS [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--overview]
   zeravudez --export ADDRESS --serp [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--keyword KW]
   zeravudez --engines
@@ -236,12 +242,20 @@ without a window or a display.
                    result today (null for none), and "landing_changed",
                    whether it differs from the previous recorded day's
   --quiet          print only failures
+  --notify         send the digest as a desktop notification
+  --mail           send the digest by mail (mail_to=, smtp_url= ...)
 Each keyword's line holds, separated by tabs: the site, the keyword, today's
 rank as the window shows it, the value of the previous recorded day ("-" for
 none), and the change ("+3" three places up, "-2" two down, "new", "lost").
+The digest follows after a blank line and "# changes": a summary, then one
+line per keyword that moved at least notify_moves= places, entered or left
+the first page (1-10), became ranked or was lost, and one per failure (with
+--json one last object {"digest": ...}; with --quiet only when something
+failed). --notify and --mail send nothing when nothing changed or failed; a
+notification that cannot be shown is reported and changes no exit status.
 Progress goes to standard error.
-Exit status: 0 all recorded, 1 some failures, 2 bad usage, no database or
-another check running.
+Exit status: 0 all recorded, 1 some failures or the mail not sent, 2 bad
+usage, no database or another check running.
 
 --export writes a site's rank history (or with --overview its six overview
 figures) as CSV to standard output: a header row, then one row per recorded
@@ -265,9 +279,15 @@ blocks with their positions and address lines, whether it is a result page, a
 the search would show for the site on that page.
 
 Settings: $XDG_CONFIG_HOME/zeravudez/zeravudez.conf (proxy=host:port,
-pause=MIN-MAX, engine=NAME, serp_depth=N). serp_depth=N (10 to 100, default
-20) is how many of each keyword's first results the rank search keeps each
-day, beside every result of the site's own. ZERAVUDEZ_PROXY=host:port overrides the proxy.
+pause=MIN-MAX, engine=NAME, serp_depth=N, notify_moves=N,
+mail_to=ADDRESS[,ADDRESS...], mail_from=ADDRESS, smtp_url=smtp://HOST[:PORT]
+or smtps://HOST[:PORT], smtp_user=NAME, smtp_password_file=FILE).
+ZERAVUDEZ_PROXY=host:port overrides the proxy. serp_depth= (10 to 100,
+default 20) is how many of each keyword's first results the rank search keeps
+each day, beside every result of the site's own. notify_moves= (1-800,
+default 3) is the least move the digest reports. The mail password is the
+first line of smtp_password_file=, never in the settings file; a login over
+smtp:// requires STARTTLS.
 engine=NAME makes the rank search read the engine of the profile NAME.json
 (without engine=, the built-in one); a profile file named baidu.json takes the
 built-in's place when chosen. A profile that cannot be used is reported and

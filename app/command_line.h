@@ -2,6 +2,7 @@
 // The program's command line. With no option it opens the window; the modes
 // below run without a window or a display:
 //   --check [ADDRESS...] [--index] [--again] [--pause MIN[-MAX]] [--json] [--quiet]
+//           [--notify] [--mail]
 //   --export ADDRESS [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--overview]
 //   --export ADDRESS --serp [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--keyword KW]
 //   --engines
@@ -31,6 +32,8 @@ struct CommandLine
     bool again = false;
     bool json = false;
     bool quiet = false;
+    bool notify = false; // send the digest as a desktop notification
+    bool mail = false; // send the digest by mail
     std::optional<PauseRange> pause;
     QDate from; // null: from the first recorded day
     QDate to; // null: to the last recorded day

@@ -1,9 +1,12 @@
 #include "app/command_modes.h"
 
+#include "app/check_digest.h"
 #include "app/check_lock.h"
 #include "app/check_report.h"
 #include "app/configuration.h"
 #include "app/daily_check.h"
+#include "app/desktop_notice.h"
+#include "app/digest_notices.h"
 #include "app/engine_choice.h"
 #include "app/engine_modes.h"
 #include "app/engine_pause.h"
@@ -130,6 +133,10 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
     const EngineChoice engine = chooseEngineProfile(configuration.engine, engineProfileFolder());
     if (!engine.problem.isEmpty())
         report(err, engine.problem);
+    // Told before the check, which may run long; the check runs all the same.
+    const QString mailProblem = commandLine.mail ? mailSettingsProblem(configuration.mail) : QString();
+    if (!mailProblem.isEmpty())
+        report(err, mailProblem);
 
     CheckLock lock(databasePath());
     QString lockMessage;
@@ -161,6 +168,7 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
 
     const CheckRequest request {commandLine.index, commandLine.again};
     bool anyFailure = false;
+    std::vector<DigestSite> checked;
     int number = 0;
     for (const Text& table : *tables) {
         const QString address = toQString(siteAddress(table));
@@ -168,6 +176,8 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
         const SiteOutcome outcome = checkSite(view, address, request);
         progress.finishSite(outcome);
         anyFailure = anyFailure || outcome.failed();
+        if (!outcome.skipped)
+            checked.push_back(digestSite(outcome));
         for (const KeywordOutcome& keyword : outcome.keywords) {
             if (commandLine.quiet && keyword.value)
                 continue;
@@ -187,7 +197,27 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
         if (const int failed = outcome.failedKeywords(); failed > 0)
             report(err, u"%1: %2 of %3 keywords failed"_s.arg(address).arg(failed).arg(outcome.keywords.size()));
     }
-    return anyFailure ? kExitFailures : kExitDone;
+    if (checked.empty())
+        return anyFailure || !mailProblem.isEmpty() ? kExitFailures : kExitDone;
+
+    const Digest digest = makeDigest(checked, configuration.notifyMoves);
+    if (!commandLine.quiet || !digest.failures.empty())
+        out.write(commandLine.json ? digestJsonLine(digest) : digestBlock(digest));
+    flush(out);
+    // A notice that cannot go out is told, and changes nothing else: the rows
+    // are recorded, and only a mail asked for and not sent is a failure.
+    if (commandLine.notify && !digest.quiet()) {
+        if (const QString problem = sendDesktopNotice(noticeTitle(digest), noticeBody(digest)); !problem.isEmpty())
+            report(err, problem);
+    }
+    bool mailFailed = !mailProblem.isEmpty();
+    if (commandLine.mail && !mailFailed && !digest.quiet()) {
+        if (const QString problem = mailDigest(digest, configuration.mail); !problem.isEmpty()) {
+            report(err, problem);
+            mailFailed = true;
+        }
+    }
+    return anyFailure || mailFailed ? kExitFailures : kExitDone;
 }
 
 } // namespace

@@ -2,8 +2,11 @@
 
 #include "view/query_view.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -72,7 +75,42 @@ QString settingText(const QVariant& value)
     return value.toString();
 }
 
+// The settings file may name no password, and no problem line may show one:
+// a URL that carries a login is refused without being repeated.
+bool isSmtpUrl(QStringView text)
+{
+    QStringView rest;
+    if (text.startsWith(u"smtp://"))
+        rest = text.mid(7);
+    else if (text.startsWith(u"smtps://"))
+        rest = text.mid(8);
+    else
+        return false;
+    if (rest.endsWith(u'/'))
+        rest.chop(1);
+    if (rest.isEmpty() || rest.contains(u'/') || rest.contains(u'@'))
+        return false;
+    return isProxyAddress(rest) || isHostName(rest) || (rest.startsWith(u'[') && isBracketedIpv6(rest));
+}
+
+bool isOneLine(QStringView text)
+{
+    return std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+}
+
 } // namespace
+
+bool isMailAddress(QStringView text)
+{
+    const qsizetype at = text.indexOf(u'@');
+    if (at <= 0 || at == text.size() - 1 || text.indexOf(u'@', at + 1) >= 0 || text.size() > 254)
+        return false;
+    for (QChar c : text) {
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7f || QStringView(u"<>()[]\\,;:\"").contains(c))
+            return false;
+    }
+    return true;
+}
 
 std::optional<PauseRange> parsePauseRange(QStringView text)
 {
@@ -161,6 +199,44 @@ Configuration readConfiguration(const QString& path)
                 configuration.problems.append(u"serp_depth=%1 is not a number from %2 to %3, ignored"_s.arg(value)
                                                   .arg(kMinResultListDepth)
                                                   .arg(kMaxResultListDepth));
+        } else if (key == u"notify_moves") {
+            bool ok = false;
+            const int moves = value.toInt(&ok);
+            if (ok && moves >= 1 && moves <= kMostNotifyMoves && !value.startsWith(u'+'))
+                configuration.notifyMoves = moves;
+            else
+                configuration.problems.append(
+                    u"notify_moves=%1 is not a number of places from 1 to %2, ignored"_s.arg(value).arg(
+                        kMostNotifyMoves));
+        } else if (key == u"mail_to") {
+            QStringList addresses;
+            for (const QString& part : value.split(u','))
+                addresses.append(part.trimmed());
+            if (std::all_of(addresses.begin(), addresses.end(), [](const QString& a) { return isMailAddress(a); }))
+                configuration.mail.to = addresses;
+            else
+                configuration.problems.append(u"mail_to=%1 is not a list of mail addresses, ignored"_s.arg(value));
+        } else if (key == u"mail_from") {
+            if (isMailAddress(value))
+                configuration.mail.from = value;
+            else
+                configuration.problems.append(u"mail_from=%1 is not a mail address, ignored"_s.arg(value));
+        } else if (key == u"smtp_url") {
+            if (isSmtpUrl(value))
+                configuration.mail.smtpUrl = value;
+            else
+                configuration.problems.append(
+                    u"smtp_url is not smtp://host[:port] or smtps://host[:port] without a login, ignored"_s);
+        } else if (key == u"smtp_user") {
+            if (!value.isEmpty() && isOneLine(value))
+                configuration.mail.smtpUser = value;
+            else
+                configuration.problems.append(u"smtp_user is empty or not one line, ignored"_s);
+        } else if (key == u"smtp_password_file") {
+            if (!value.isEmpty() && isOneLine(value))
+                configuration.mail.smtpPasswordFile = QFileInfo(path).absoluteDir().absoluteFilePath(value);
+            else
+                configuration.problems.append(u"smtp_password_file is empty or not one line, ignored"_s);
         } else {
             configuration.problems.append(u"unknown setting %1, ignored"_s.arg(key));
         }

@@ -11,6 +11,15 @@
 //                     search keeps as the day's result list, 10 to 100
 //                     (default 20); the site's own entries are kept wherever
 //                     they stand
+//   notify_moves=N    the places a keyword must move to count in the daily
+//                     check's digest (1 to 800, default 3)
+//   mail_to=A[,B...]  where --check --mail sends the digest
+//   mail_from=A       its sender (default: the first of mail_to)
+//   smtp_url=URL      smtp://host[:port] or smtps://host[:port]
+//   smtp_user=NAME    the login at the mail server, when it wants one
+//   smtp_password_file=PATH  the file whose first line is the password
+//                     (relative to the settings file's folder); the password
+//                     itself never goes into the settings file
 // A malformed value or an unknown key is left out and described in problems,
 // so that the caller reports it once; nothing in the file can stop the
 // program.
@@ -49,6 +58,22 @@ bool isProxyAddress(QStringView text);
 
 // A result list depth: digits only, 10 to 100.
 std::optional<int> parseSerpDepth(QStringView text);
+// The least move notify_moves= accepts and the most.
+inline constexpr int kDefaultNotifyMoves = 3;
+inline constexpr int kMostNotifyMoves = 800;
+
+// A bare mail address local@domain: no blanks, no control characters, no
+// brackets, quotes, commas or semicolons.
+bool isMailAddress(QStringView text);
+
+struct MailSettings
+{
+    QStringList to;
+    QString from;
+    QString smtpUrl;
+    QString smtpUser;
+    QString smtpPasswordFile; // absolute
+};
 
 struct Configuration
 {
@@ -56,6 +81,8 @@ struct Configuration
     std::optional<PauseRange> pause; // nothing when unset or malformed
     QString engine; // empty when unset or malformed
     std::optional<int> serpDepth; // nothing when unset or malformed
+    int notifyMoves = kDefaultNotifyMoves;
+    MailSettings mail; // each field empty when unset or malformed
     QStringList problems; // one sentence per value left out
 };
 

@@ -1,12 +1,14 @@
 #include "app/daily_check.h"
 
 #include "app/keyword_list.h"
+#include "app/previous_ranks.h"
 #include "app/windowless_view.h"
 #include "queries/keyword_index.h"
 #include "queries/query_support.h"
 #include "queries/rank_search.h"
 #include "queries/site_overview.h"
 #include "readers/rank_page.h"
+#include "store/result_lists.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "view/qt_text.h"
@@ -58,28 +60,6 @@ QString withoutTrailingBlanks(QString text)
     while (!text.isEmpty() && text.back().isSpace())
         text.chop(1);
     return text;
-}
-
-// Each keyword's value on the latest day before today that has one.
-void readPreviousValues(Store& store, const Text& table, std::vector<KeywordOutcome>& keywords)
-{
-    if (keywords.empty()
-        || !store.openRecordset(selectRankTableSql(table) + " where keydate<date() order by keydate desc", SqlText))
-        return;
-    std::size_t missing = keywords.size();
-    for (int i = 0, count = store.recordCount(); i < count && missing > 0; ++i, store.moveNext()) {
-        DateTime day;
-        store.readDateTime("keydate", day);
-        for (std::size_t r = 0; r < keywords.size(); ++r) {
-            Text value;
-            if (keywords[r].previous || !store.readText(static_cast<int>(r) + 2, value) || value.empty())
-                continue;
-            keywords[r].previous = leadingInteger(value);
-            keywords[r].previousDay = QDate(day.year, day.month, day.day);
-            --missing;
-        }
-    }
-    store.closeRecordset();
 }
 
 } // namespace
@@ -145,7 +125,17 @@ SiteOutcome checkSite(WindowlessView& view, const QString& address, const CheckR
             keyword.value = recordedRank(toText(keyword.rank));
         outcome.keywords.push_back(keyword);
     }
-    readPreviousValues(view.store(), table, outcome.keywords);
+    const std::vector<PreviousRank> previous = previousRanks(view.store(), table, outcome.keywords.size());
+    for (std::size_t r = 0; r < previous.size(); ++r) {
+        outcome.keywords[r].previous = previous[r].value;
+        outcome.keywords[r].previousDay = previous[r].day;
+    }
+    const std::map<Text, LandingPage> landings
+        = resultLists::landingPages(view.store(), table, toText(view.today().toString(Qt::ISODate)));
+    for (KeywordOutcome& keyword : outcome.keywords) {
+        if (const auto found = landings.find(toText(keyword.keyword)); found != landings.end())
+            keyword.landingChanged = found->second.changed;
+    }
     outcome.problems.removeDuplicates();
     return outcome;
 }

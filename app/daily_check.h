@@ -29,6 +29,9 @@ struct KeywordOutcome
     std::optional<int> value; // as recorded (0: not within the range); nothing when the search failed
     std::optional<int> previous; // the latest earlier day's recorded value
     QDate previousDay;
+    // Whether the site's landing page differs from the previous recorded
+    // day's; nothing when the keyword has no result list today.
+    std::optional<bool> landingChanged;
 };
 
 struct SiteOutcome

@@ -4,6 +4,7 @@
 #include "app/home_page.h"
 #include "app/keyword_registry.h"
 #include "app/keyword_table_menu.h"
+#include "app/rank_moves.h"
 #include "app/site_registry.h"
 #include "charts/drawing_surface.h"
 #include "charts/overview_curve_window.h"
@@ -314,12 +315,18 @@ void MainWindow::wireEvents()
 
     // activated is the user's pick from the list; setting the text in code
     // does not run the site-selected sequence.
-    onEvent(组合框_网站列表, &QComboBox::activated, onSiteSelected);
+    onEvent(组合框_网站列表, &QComboBox::activated, [](MainWindow& w) {
+        onSiteSelected(w);
+        showRankMoves(w);
+    });
     onEvent(按钮_添加网站, &QPushButton::clicked, addSite);
     onEvent(按钮_删除网站, &QPushButton::clicked, deleteSite);
     onEvent(按钮_添加关键词, &QPushButton::clicked, addKeyword);
     onEvent(按钮_删除关键词, &QPushButton::clicked, deleteKeyword);
-    onEvent(按钮_查询排名, &QPushButton::clicked, queryKeywordRanks);
+    onEvent(按钮_查询排名, &QPushButton::clicked, [](MainWindow& w) {
+        queryKeywordRanks(w);
+        showRankMoves(w);
+    });
     onEvent(标签_百度快照, &ValueLabel::clicked, openSiteHistory);
     onEvent(标签_总收录, &ValueLabel::clicked, openTotalIndexedCurve);
     onEvent(标签_百度反链, &ValueLabel::clicked, openBacklinkCurve);
@@ -497,10 +504,10 @@ void MainWindow::setCellText(int row, KeywordColumn column, const QString& text)
     if (QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row))
         item->setText(static_cast<int>(column), text);
     if (column == KeywordColumn::Rank)
-        refreshLandingTip(row);
+        refreshRankToolTip(row);
 }
 
-void MainWindow::refreshLandingTip(int row)
+void MainWindow::refreshRankToolTip(int row)
 {
     QTreeWidgetItem* item = 超级列表框_关键词排名->topLevelItem(row);
     if (!item)
@@ -512,14 +519,18 @@ void MainWindow::refreshLandingTip(int row)
         m_landingTips.read(m_store, shownFor.first, shownFor.second);
         m_landingTipsFor = shownFor;
     }
-    item->setToolTip(static_cast<int>(KeywordColumn::Rank), m_landingTips.of(cellText(row, KeywordColumn::Keyword)));
+    const int column = static_cast<int>(KeywordColumn::Rank);
+    QStringList parts {m_landingTips.of(cellText(row, KeywordColumn::Keyword)),
+                       item->data(column, kRankMoveTipRole).toString()};
+    parts.removeAll(QString());
+    item->setToolTip(column, parts.join(u'\n'));
 }
 
 void MainWindow::resultListsKept()
 {
     m_landingTipsFor.reset();
     for (int row = 0; row < keywordRowCount(); ++row)
-        refreshLandingTip(row);
+        refreshRankToolTip(row);
 }
 
 void MainWindow::setCellPicture(int row, KeywordColumn column, const QImage& picture)

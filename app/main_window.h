@@ -160,6 +160,9 @@ public:
     int resultListDepth() const override { return m_resultListDepth; }
     // The rank cells' tool tips show the landing pages of the lists just kept.
     void resultListsKept() override;
+    // Sets the rank cell's tool tip: the landing page, then the move since
+    // the previous recorded day (app/rank_moves.h), each when there is one.
+    void refreshRankToolTip(int row);
 
     // True once start-up has opened the database.
     bool databaseOpen() const { return m_databaseOpen; }
@@ -198,7 +201,6 @@ private:
     void onMainWindowCreated();
     void onMainWindowDestroyed();
     void keywordSelectionChanged();
-    void refreshLandingTip(int row);
     void advanceProgressFrame();
     void finishClose();
     std::array<QWidget*, 14> workingControls() const;

@@ -10,6 +10,7 @@
 #include "store/result_lists.h"
 #include "store/store.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/check/check_fixture.h"
 #include "tests/app/core/program_run.h"
 #include "tests/app/core/site_database.h"
 #include "tests/support/temp_dir.h"
@@ -33,15 +34,6 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using test::Outcome;
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        out.push_back(text.substr(start, end - start));
-    return out;
-}
 
 // The needles that find a site's and its keywords' requests in a log: the
 // engine's pages, the index service's answers and pictures.
@@ -98,47 +90,6 @@ public:
 private:
     std::string m_path;
 };
-
-// One user's folders: data, cache, configuration and runtime.
-struct Home
-{
-    explicit Home(const test::TempDir& dir, const std::string& name)
-        : root(dir.filePath(name))
-    {
-        for (const char* sub : {"data", "cache", "config", "run"})
-            std::filesystem::create_directories(root + "/" + sub);
-    }
-    std::string database() const { return root + "/data/zeravudez/web.db"; }
-    QProcessEnvironment environment(int port) const
-    {
-        QProcessEnvironment env = test::programEnvironment(u"127.0.0.1:%1"_s.arg(port));
-        env.insert(u"XDG_DATA_HOME"_s, QString::fromStdString(root + "/data"));
-        env.insert(u"XDG_CACHE_HOME"_s, QString::fromStdString(root + "/cache"));
-        env.insert(u"XDG_CONFIG_HOME"_s, QString::fromStdString(root + "/config"));
-        env.insert(u"XDG_RUNTIME_DIR"_s, QString::fromStdString(root + "/run"));
-        return env;
-    }
-    std::string root;
-};
-
-// Registers site with keywords; returns its table name.
-std::string registerSite(test::SiteDatabase& database, const std::string& site,
-                         const std::vector<std::string>& keywordsUtf8)
-{
-    const std::string table = database.addSite(site);
-    for (const std::string& keyword : keywordsUtf8)
-        database.addKeyword(table, keyword);
-    return table;
-}
-
-using Rows = std::vector<std::vector<std::string>>;
-
-Rows tableRows(const Home& home, const std::string& sql)
-{
-    test::DbPeek peek(QString::fromStdString(home.database()));
-    EXPECT_TRUE(peek.isOpen());
-    return peek.rows(sql);
-}
 
 class CheckAgainstSimweb : public ::testing::Test
 {
@@ -221,7 +172,9 @@ TEST_F(CheckAgainstSimweb, RecordsTheRowsAndSendsTheRequestsOfSelectingTheSiteIn
     std::vector<std::string> expected;
     for (std::size_t i = 0; i < keywords.size(); ++i)
         expected.push_back(site + "\t" + keywords[i] + "\t" + shownRanks[static_cast<int>(i)].toStdString() + "\t-\t");
-    EXPECT_EQ(lines(o.out), expected);
+    EXPECT_EQ(keywordLines(o.out), expected);
+    // The first recorded day: nothing to compare with, nothing failed.
+    EXPECT_EQ(digestLines(o.out), std::vector<std::string> {"# 1 site checked: no changes"}) << o.out;
     // Not a terminal: one plain progress line for the site.
     EXPECT_EQ(o.err.rfind("site 1/1 " + site + ": 3 keywords, ", 0), 0u) << o.err;
     EXPECT_EQ(lines(o.err).size(), 1u) << o.err;
@@ -287,8 +240,14 @@ TEST_F(CheckAgainstSimweb, ASecondRunTheSameDayAsksNothingAndAgainAsksAgain)
     const Outcome first = check(home, {u"--json"_s});
     EXPECT_EQ(first.exitCode, 0) << first.err;
     EXPECT_EQ(m_log->since(mark, needles).size(), 6u + 2u);
-    const std::vector<std::string> json = lines(first.out);
+    const std::vector<std::string> json = keywordLines(first.out);
     ASSERT_EQ(json.size(), 2u) << first.out;
+    ASSERT_EQ(lines(first.out).size(), 3u) << first.out;
+    const QJsonObject digest = QJsonDocument::fromJson(QByteArray::fromStdString(lines(first.out).back()))
+                                   .object()
+                                   .value(u"digest"_s)
+                                   .toObject();
+    EXPECT_EQ(digest.value(u"counts"_s).toObject().value(u"lost"_s).toInt(), 1) << first.out;
     // The previous value is the latest earlier day's, even when that day
     // left the keyword at its default.
     const QJsonObject a = QJsonDocument::fromJson(QByteArray::fromStdString(json[0])).object();
@@ -335,6 +294,11 @@ TEST_F(CheckAgainstSimweb, JsonLinesCarryTheLandingPageAndWhetherItChanged)
     {
         test::SiteDatabase database(home.database());
         table = registerSite(database, site, {"网站优化", "关键词排名"});
+        // Yesterday's ranks equal today's, so the digest's only change is
+        // the landing page.
+        database.exec("insert into " + table + " (keydate) values (date('now', 'localtime', '-1 day'))");
+        database.exec("update " + table + " set " + test::quotedName("网站优化") + "=3, "
+                      + test::quotedName("关键词排名") + "=5");
     }
     {
         Store store;
@@ -345,7 +309,7 @@ TEST_F(CheckAgainstSimweb, JsonLinesCarryTheLandingPageAndWhetherItChanged)
     }
     const Outcome run = check(home, {u"--json"_s});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    const std::vector<std::string> json = lines(run.out);
+    const std::vector<std::string> json = keywordLines(run.out);
     ASSERT_EQ(json.size(), 2u) << run.out;
     const QJsonObject changed = QJsonDocument::fromJson(QByteArray::fromStdString(json[0])).object();
     EXPECT_EQ(changed.value(u"landing"_s).toString(), u"www.shop-demo.cn/"_s);
@@ -354,10 +318,15 @@ TEST_F(CheckAgainstSimweb, JsonLinesCarryTheLandingPageAndWhetherItChanged)
     const QJsonObject first = QJsonDocument::fromJson(QByteArray::fromStdString(json[1])).object();
     EXPECT_TRUE(first.value(u"landing"_s).toString().startsWith(u"www.shop-demo.cn/"_s));
     EXPECT_EQ(first.value(u"landing_changed"_s), QJsonValue(false));
+    const QJsonObject digest = QJsonDocument::fromJson(QByteArray::fromStdString(lines(run.out).back()))
+                                   .object()
+                                   .value(u"digest"_s)
+                                   .toObject();
+    EXPECT_EQ(digest.value(u"counts"_s).toObject().value(u"landingChanged"_s), QJsonValue(1)) << run.out;
 
     // The tab-separated lines keep their five columns.
     const Outcome plain = check(home, {u"--again"_s});
-    for (const std::string& line : lines(plain.out))
+    for (const std::string& line : keywordLines(plain.out))
         EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 4) << line;
 }
 
@@ -395,44 +364,6 @@ TEST_F(CheckAgainstSimweb, AWindowOpenOnTheSameDatabaseKeepsWorkingAndNeitherLos
     qputenv("ZERAVUDEZ_PROXY", "127.0.0.1:9");
 }
 
-// A simweb of the test's own, for answers that would disturb the other tests
-// of the shared fixture (the security check lasts for the rest of a run).
-class PrivateSimweb
-{
-public:
-    PrivateSimweb(const test::TempDir& dir, const std::string& scenario)
-        : m_folder(dir.filePath("simweb"))
-    {
-        std::filesystem::create_directories(m_folder);
-        const std::string scenarioFile = dir.writeFile("simweb/scenario.json", scenario);
-        QProcess start;
-        start.start(QString::fromUtf8(ZV_SIMWEB),
-                    {u"--daemon"_s, u"--port"_s, u"0"_s, u"--scenario"_s, QString::fromStdString(scenarioFile),
-                     u"--log"_s, QString::fromStdString(logFile()), u"--port-file"_s,
-                     QString::fromStdString(m_folder + "/port"), u"--pid-file"_s, pidFile()});
-        EXPECT_TRUE(start.waitForFinished(20000));
-        std::ifstream in(m_folder + "/port");
-        EXPECT_TRUE(in >> m_port);
-    }
-    ~PrivateSimweb()
-    {
-        QProcess stop;
-        stop.start(QString::fromUtf8(ZV_SIMWEB), {u"--stop"_s, pidFile()});
-        stop.waitForFinished(20000);
-    }
-    PrivateSimweb(const PrivateSimweb&) = delete;
-    PrivateSimweb& operator=(const PrivateSimweb&) = delete;
-
-    int port() const { return m_port; }
-    std::string logFile() const { return m_folder + "/requests.log"; }
-
-private:
-    QString pidFile() const { return QString::fromStdString(m_folder + "/pid"); }
-
-    std::string m_folder;
-    int m_port = 0;
-};
-
 TEST(CheckFailures, AFailedKeywordOrOverviewGivesStatus1AndTheRestIsRecorded)
 {
     test::TempDir dir;
@@ -447,9 +378,14 @@ TEST(CheckFailures, AFailedKeywordOrOverviewGivesStatus1AndTheRestIsRecorded)
 
     const Outcome o = test::runProgram(arguments, home.environment(simweb.port()));
     EXPECT_EQ(o.exitCode, 1) << o.err;
-    const std::vector<std::string> out = lines(o.out);
+    const std::vector<std::string> out = keywordLines(o.out);
     ASSERT_EQ(out.size(), 3u) << o.out;
     EXPECT_EQ(out[1], "www.daily-check-three.cn\t日检失败\t查询失败\t-\t");
+    EXPECT_EQ(digestLines(o.out),
+              (std::vector<std::string> {"# 2 sites checked: 2 failed",
+                                         "www.daily-check-three.cn\t日检失败\tfailed\tsearch failed",
+                                         "www.daily-check-four.cn\t\tfailed\t网站综合信息查询失败！"}))
+        << o.out;
     EXPECT_NE(o.err.find("zeravudez: www.daily-check-three.cn: 1 of 2 keywords failed\n"), std::string::npos) << o.err;
     EXPECT_NE(o.err.find("zeravudez: www.daily-check-four.cn: 网站综合信息查询失败！\n"), std::string::npos) << o.err;
     // The good keyword and the other site's ranks are recorded all the same;
@@ -463,7 +399,9 @@ TEST(CheckFailures, AFailedKeywordOrOverviewGivesStatus1AndTheRestIsRecorded)
     const Outcome quiet
         = test::runProgram(arguments + QStringList {u"--again"_s, u"--quiet"_s}, home.environment(simweb.port()));
     EXPECT_EQ(quiet.exitCode, 1);
-    EXPECT_EQ(quiet.out, "www.daily-check-three.cn\t日检失败\t查询失败\t-\t\n");
+    // The failures' digest stays, as the failed keyword's line does.
+    EXPECT_EQ(keywordLines(quiet.out), std::vector<std::string> {"www.daily-check-three.cn\t日检失败\t查询失败\t-\t"});
+    EXPECT_EQ(digestLines(quiet.out).size(), 3u) << quiet.out;
     EXPECT_EQ(quiet.err.find("site "), std::string::npos) << quiet.err;
     EXPECT_EQ(lines(quiet.err).size(), 2u) << quiet.err;
 }
@@ -485,6 +423,13 @@ TEST(CheckFailures, TheSecurityCheckStopsTheSiteAndTheNextSiteIsStillTried)
     EXPECT_NE(o.err.find("zeravudez: www.daily-check-five.cn: the search engine asked for its security check"),
               std::string::npos)
         << o.err;
+    // The digest names the stop once for the keywords it left without a rank.
+    const std::vector<std::string> digest = digestLines(o.out);
+    EXPECT_NE(std::find(digest.begin(), digest.end(),
+                        "www.daily-check-five.cn\t\tfailed\tthe search engine asked for its security check; 2 "
+                        "keywords without a rank today"),
+              digest.end())
+        << o.out;
     // Keywords searched before the check keep their values; the rest have none.
     EXPECT_EQ(tableRows(home, "select \"日检一\", \"日检二\", \"日检三\", \"日检四\" from " + five),
               (Rows {{"0", "0", "<null>", "<null>"}}));
@@ -558,7 +503,7 @@ TEST_F(SecondEngineAgainstSimweb, ItsProfileFindsTheSamePositionsInTheCheckAndTh
     // The same ranks shown and recorded, the site found where the scenario
     // puts it.
     EXPECT_EQ(example.out, builtin.out);
-    const std::vector<std::string> out = lines(example.out);
+    const std::vector<std::string> out = keywordLines(example.out);
     ASSERT_EQ(out.size(), 3u);
     EXPECT_EQ(out[0].rfind(std::string(kSite) + "\t网站优化\t3. ", 0), 0u) << out[0];
     EXPECT_EQ(out[1], std::string(kSite) + "\t关键词排名\t5\t-\t");
@@ -613,7 +558,7 @@ TEST_F(SecondEngineAgainstSimweb, TheBuiltInMarkupOnItsPagesFindsNoResultPage)
 
     const Outcome o = check(home);
     EXPECT_EQ(o.exitCode, 1) << o.err;
-    for (const std::string& line : lines(o.out))
+    for (const std::string& line : keywordLines(o.out))
         EXPECT_NE(line.find("\t查询失败\t"), std::string::npos) << line;
     EXPECT_NE(o.err.find(std::string(kSite) + ": 3 of 3 keywords failed"), std::string::npos) << o.err;
     // A failure, not "not ranked": no value is recorded.

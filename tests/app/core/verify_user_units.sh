@@ -16,7 +16,7 @@ install_and_check() {
   for unit in zeravudez-check.service zeravudez-check.timer; do
     [ -f "$units/$unit" ] || { echo "missing $units/$unit" >&2; exit 1; }
   done
-  grep -qx "ExecStart=$prefix/bin/zeravudez --check" "$units/zeravudez-check.service" || {
+  grep -qx "ExecStart=$prefix/bin/zeravudez --check --notify" "$units/zeravudez-check.service" || {
     echo "ExecStart does not name $prefix/bin/zeravudez:" >&2
     cat "$units/zeravudez-check.service" >&2
     exit 1

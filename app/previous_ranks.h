@@ -1,0 +1,26 @@
+#pragma once
+// Each keyword's value on the latest day before today that has one: what the
+// daily check compares today's rank with, and what the window marks moves by.
+
+#include "text/text.h"
+
+#include <QDate>
+
+#include <optional>
+#include <vector>
+
+namespace zv {
+
+class Store;
+
+struct PreviousRank
+{
+    std::optional<int> value; // nothing when no earlier day has one
+    QDate day;
+};
+
+// For the keywords of the site's rank table, in the order of its keyword
+// columns; keywords entries. The shared recordset is closed afterwards.
+std::vector<PreviousRank> previousRanks(Store& store, const Text& table, std::size_t keywords);
+
+} // namespace zv
