@@ -33,7 +33,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"zeravudez"_s);
-    QApplication::setDesktopFileName(u"zeravudez"_s);
+    QApplication::setDesktopFileName(QStringLiteral(ZV_APP_ID));
     // The window decides when the program may end: not before the operation
     // running at the time of the close has unwound.
     QApplication::setQuitOnLastWindowClosed(false);
