@@ -13,6 +13,12 @@ Text todayRowStatement(const Text& table)
     return "select * from " + table + " where keydate=date()";
 }
 
+const QString& pageTooComplexStatus()
+{
+    static const QString text = QStringLiteral("页面过于复杂，未能完整读取！");
+    return text;
+}
+
 bool storeTodayRow(Store& store, const Text& table, const std::function<void(Store&, bool newRow)>& writeValues)
 {
     // A table that cannot be opened has been reported by the store already.
