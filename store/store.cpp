@@ -258,6 +258,11 @@ bool Store::update()
     }
 }
 
+std::string Store::takeStoreFailure()
+{
+    return d->rs.takeStoreFailure();
+}
+
 int Store::columnCount(const Text& table) const
 {
     if (!d->connection.isOpen())

@@ -98,6 +98,10 @@ public:
     bool writeInteger(const Field& field, int value); // integer columns only
     // Stores no value (NULL), also in place of the column's default.
     bool writeNull(const Field& field);
+    // The engine's reason (UTF-8) the last record could not be stored, such as
+    // a full disk or a read-only file; empty when none failed since it was
+    // last taken.
+    std::string takeStoreFailure();
 
 private:
     struct Impl;
