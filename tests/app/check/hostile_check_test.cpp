@@ -5,7 +5,10 @@
 // break names and lines. Nothing may hang, crash, lose a row or record a
 // failure as a result.
 
+#include "app/keyword_registry.h"
+#include "app/site_registry.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/core/csv_reader.h"
 #include "tests/app/core/program_run.h"
 #include "tests/app/core/site_database.h"
 #include "tests/support/temp_dir.h"
@@ -179,7 +182,9 @@ private:
 TEST_F(HostileUse, KilledAtTwentyFiveRandomMomentsLeavesASoundDatabaseAndNoStaleLock)
 {
     const Home home(m_dir, "killed");
-    const std::vector<std::string> keywords {"杀甲", "杀乙", "kill three", "杀丁"};
+    std::vector<std::string> keywords;
+    for (int i = 1; i <= 20; ++i)
+        keywords.push_back("杀" + std::to_string(i));
     const std::string table = prepare(home, "www.hostile-kill.cn", keywords);
     std::mt19937 random(std::random_device {}());
     const unsigned seed = random();
@@ -321,8 +326,8 @@ TEST_F(HostileUse, AMissingCutOffOrForeignDatabaseFileGivesAClearMessageAndStays
         c.make(home.database());
         const bool existed = std::filesystem::exists(home.database());
         const QByteArray before = fileHash(home.database());
-        for (const QStringList& arguments : {QStringList {u"--check"_s, u"--pause"_s, u"0"_s},
-                                             QStringList {u"--export"_s, u"www.hostile-cut.cn"_s}}) {
+        for (const QStringList& arguments :
+             {QStringList {u"--check"_s, u"--pause"_s, u"0"_s}, QStringList {u"--export"_s, u"www.hostile-cut.cn"_s}}) {
             const Outcome o = run(home, arguments);
             std::printf("[ figure   ] %s %s: exit %d, %s", c.name, qPrintable(arguments[0]), o.exitCode, o.err.c_str());
             EXPECT_EQ(o.exitCode, 2) << o.err;
@@ -365,8 +370,9 @@ TEST_F(HostileUse, HostileEngineProfilesAreRefusedOrBounded)
         SCOPED_TRACE(name);
         QElapsedTimer timer;
         timer.start();
-        const Outcome o = run(home, {u"--test-engine"_s, QString::fromUtf8(name), u"--page"_s,
-                                     QString::fromStdString(pageFile), u"--site"_s, u"www.a.cn"_s});
+        const Outcome o = run(home,
+                              {u"--test-engine"_s, QString::fromUtf8(name), u"--page"_s,
+                               QString::fromStdString(pageFile), u"--site"_s, u"www.a.cn"_s});
         std::printf("[ figure   ] --test-engine %s: %lld ms, exit %d, %s", name, timer.elapsed(), o.exitCode,
                     o.err.substr(0, 300).c_str());
         // Refused (the built-in profile reads the page) or bounded: a
@@ -429,6 +435,101 @@ TEST_F(HostileUse, HostileSettingsAreReportedAndAClosedProxyFailsEachFetchFast)
     EXPECT_NE(out.find("设置乙\t查询失败\t"), std::string::npos) << out;
     // The earlier runs recorded today's row; the failed run left its values.
     EXPECT_EQ(rowsOf(home.database(), todaySql), before);
+}
+
+// Keywords made to break names, lines and statements, and addresses with SQL
+// in them: each is refused with a message (the store error box) or goes
+// through the window, the check and the export unchanged.
+TEST_F(HostileUse, HostileKeywordsAndAddressesAreRefusedOrKeptFaithfully)
+{
+    const Home home(m_dir, "names");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.root + "/data"));
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(home.root + "/cache"));
+    qputenv("ZERAVUDEZ_PROXY", proxy().toUtf8());
+    QString longChinese;
+    for (int i = 0; i < 10'000; ++i)
+        longChinese += QChar(0x5B57); // 字
+    const QStringList hostile {
+        QString(10'000, u'k'),
+        longChinese,
+        u"a\"b"_s,
+        u"a'b"_s,
+        u"a`b"_s,
+        u"“引号”"_s,
+        u"‘单’"_s,
+        u"「括」"_s,
+        u"a[b]"_s,
+        u"a\\b"_s,
+        u"a\nb"_s,
+        u"a\r\nb"_s,
+        u"a\u2028b"_s,
+        u"a\tb"_s,
+        u"x int); drop table website; --"_s,
+        u"k; delete from website"_s,
+        u"=1+1"_s,
+        u"@SUM(A1)"_s,
+        u"普通"_s,
+    };
+    const std::string site = "www.hostile-names.cn";
+    std::vector<std::string> columns;
+    {
+        MainWindow window;
+        ASSERT_TRUE(window.databaseOpen());
+        window.编辑框_网站地址->setText(QString::fromStdString(site));
+        addSite(window);
+        ASSERT_EQ(window.组合框_网站列表->currentText(), QString::fromStdString(site));
+        for (const QString& keyword : hostile) {
+            clearShownMessages();
+            window.编辑框_关键词->setText(keyword);
+            addKeyword(window);
+            const bool added = window.statusText() == u"添加关键词成功！"_s;
+            SCOPED_TRACE(keyword.left(40).toStdString());
+            if (!added) {
+                EXPECT_EQ(window.statusText(), u"添加关键词失败！"_s);
+                EXPECT_EQ(shownMessages().size(), 1);
+            }
+        }
+        // The list shows what the table holds, in its order.
+        const test::DbPeek peek(QString::fromStdString(home.database()));
+        columns = peek.columns("www_hostile__names_cn");
+        columns.erase(columns.begin(), columns.begin() + 2);
+        ASSERT_EQ(window.keywordRowCount(), static_cast<int>(columns.size()));
+        for (int r = 0; r < window.keywordRowCount(); ++r)
+            EXPECT_EQ(window.cellText(r, KeywordColumn::Keyword).toStdString(), columns[static_cast<std::size_t>(r)]);
+
+        // An address with SQL in it is refused; the registry stays.
+        for (const char* address : {"www.a.cn'; drop table website;--", "a.cn\"); delete from website; --"}) {
+            window.编辑框_网站地址->setText(QString::fromUtf8(address));
+            addSite(window);
+            EXPECT_EQ(window.statusText(), u"网站地址已经存在！"_s) << address;
+        }
+        EXPECT_EQ(peek.rows("select web_name from website"), (Rows {{"www_hostile__names_cn"}}));
+    }
+    qputenv("ZERAVUDEZ_PROXY", "127.0.0.1:9");
+    std::printf("[ figure   ] hostile keywords: %zu of %lld kept, the rest refused\n", columns.size(),
+                static_cast<long long>(hostile.size()));
+    EXPECT_GE(columns.size(), 4u);
+
+    // The check: one line per keyword, the keyword as stored (with tabs and
+    // line breaks turned into blanks), no row lost.
+    const Outcome checked = check(home, {u"--again"_s});
+    EXPECT_TRUE(checked.exitCode == 0 || checked.exitCode == 1) << checked.err;
+    std::size_t lineCount = 0;
+    for (char c : checked.out)
+        lineCount += c == '\n';
+    EXPECT_EQ(lineCount, columns.size()) << checked.out.substr(0, 2000);
+    for (const std::string& keyword : columns)
+        EXPECT_NE(checked.out.find(site + "\t" + keyword + "\t"), std::string::npos) << keyword.substr(0, 40);
+    EXPECT_EQ(integrity(home.database()), "ok");
+
+    // The export: the header names every keyword as stored.
+    const Outcome exported = run(home, {u"--export"_s, QString::fromStdString(site)});
+    EXPECT_EQ(exported.exitCode, 0) << exported.err;
+    const std::optional<test::CsvTable> csv = test::readCsv(exported.out);
+    ASSERT_TRUE(csv) << exported.out.substr(0, 2000);
+    ASSERT_FALSE(csv->empty());
+    const std::vector<std::string> header((*csv)[0].begin() + 1, (*csv)[0].end());
+    EXPECT_EQ(header, columns);
 }
 
 } // namespace
