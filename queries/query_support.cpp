@@ -33,6 +33,8 @@ bool storeTodayRow(Store& store, const Text& table, const std::function<void(Sto
     // only that one, whatever row happens to be last in the table.
     if (!store.openRecordset(todayRowStatement(table), SqlText) || store.recordCount() != 1)
         return false;
+    // The insert was refused for today's row: no failure to tell of.
+    store.takeStoreFailure();
     writeValues(store, false);
     return store.update();
 }

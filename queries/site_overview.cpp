@@ -123,10 +123,10 @@ bool querySiteOverview(QueryView& view)
         return false;
     // A page the patterns gave up on before they found the figure was not
     // read whole: that figure failed.
-    auto gaveUp = [&view](bool searchGaveUp) {
-        if (searchGaveUp)
+    auto gaveUp = [&view](bool stopped) {
+        if (stopped)
             view.setStatus(pageTooComplexStatus());
-        return searchGaveUp;
+        return stopped;
     };
     if (!snapshotRead) {
         failed.push_back(FigureBox::Snapshot);
