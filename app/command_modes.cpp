@@ -55,8 +55,12 @@ public:
 bool openDatabase(Store& store, QIODevice& err)
 {
     const QString path = databasePath();
-    if (!QFileInfo::exists(path) || !store.connectAccess(path.toStdString()) || !store.bindConnection()) {
-        report(err, u"cannot open the database %1"_s.arg(path));
+    if (!QFileInfo::exists(path)) {
+        report(err, u"cannot open the database %1: there is none (the window creates it)"_s.arg(path));
+        return false;
+    }
+    if (!store.connectAccess(path.toStdString()) || !store.bindConnection()) {
+        report(err, u"cannot open the database %1: not a database or damaged; the file is left as it is"_s.arg(path));
         return false;
     }
     return true;
@@ -173,6 +177,7 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
     for (const Text& table : *tables) {
         const QString address = toQString(siteAddress(table));
         progress.startSite(++number, address);
+        view.store().takeStoreFailure();
         const SiteOutcome outcome = checkSite(view, address, request);
         progress.finishSite(outcome);
         anyFailure = anyFailure || outcome.failed();
@@ -192,6 +197,9 @@ int runCheck(const CommandLine& commandLine, QIODevice& out, QIODevice& err, boo
                    u"%1: the search engine asked for its security check; the site's search stopped"_s.arg(address));
         for (const QString& problem : outcome.problems)
             report(err, address + u": "_s + problem);
+        // Why a day could not be stored, which the status texts do not say.
+        if (const std::string failure = view.store().takeStoreFailure(); !failure.empty())
+            report(err, address + u": database: "_s + QString::fromStdString(failure));
         if (outcome.failedIndexPictures > 0)
             report(err, u"%1: %2 index pictures could not be fetched"_s.arg(address).arg(outcome.failedIndexPictures));
         if (const int failed = outcome.failedKeywords(); failed > 0)

@@ -31,7 +31,7 @@ bool isFailureStatus(const QString& text)
         u"保存当天排名失败！"_s,       u"打开百度指数数据表失败！"_s, u"列表框图片组为空！"_s,
         u"更新关键字百度指数失败！"_s,
     };
-    return failures.contains(text);
+    return failures.contains(text) || text == pageTooComplexStatus();
 }
 
 // The last status of a rank search that the engine's security check stopped.

@@ -55,6 +55,8 @@ Text onePageRank(const EngineProfile& engine, const PageForm& page, const Text& 
     PageMatcher blocks;
     PageMatcher lines;
     const Text found = siteRankEntries(engine, page, site, blocks, lines);
+    if (searchGaveUp(blocks, lines))
+        return rankFailedText();
     if (!found.empty())
         return found;
     if (!isResultPage(engine, page, blocks))
@@ -100,13 +102,26 @@ int runTestEngine(const CommandLine& commandLine, QIODevice& out, QIODevice& err
     PageMatcher blocks;
     PageMatcher lines;
     blocks.execute(engine.resultBlock, page);
+    bool gaveUp = blocks.gaveUp();
     for (int n = 1; n <= blocks.matchCount(); ++n) {
         writeLine(out, u"block %1: position %2"_s.arg(n).arg(shown(blocks.subMatchText(n, engine.positionGroup))));
         lines.execute(engine.addressLine, page, blocks.matchRange(n));
         for (int m = 1; m <= lines.matchCount(); ++m)
             writeLine(out, u"  "_s + shown(lines.matchText(m)));
+        if (lines.gaveUp()) {
+            writeLine(out, u"  (the address-line pattern gave up on this block)"_s);
+            gaveUp = true;
+        }
     }
     writeLine(out, u"blocks: %1"_s.arg(blocks.matchCount()));
+    // A pattern that reaches its limits on the page would make the search
+    // count the page as failed.
+    if (gaveUp) {
+        writeLine(out, u"patterns gave up: yes"_s);
+        report(err,
+               u"a pattern of the profile reached its limits on %1: the rank search counts this page as failed"_s.arg(
+                   commandLine.page));
+    }
     // A saved page has no host it was fetched from: the page alone decides.
     const bool verification = isVerificationPage(engine, page.text(), Text());
     writeLine(out, u"result page: "_s + yesNo(isResultPage(engine, page, blocks)));
@@ -117,7 +132,7 @@ int runTestEngine(const CommandLine& commandLine, QIODevice& out, QIODevice& err
         writeLine(out,
                   u"rank of %1: \"%2\""_s.arg(commandLine.site, shown(onePageRank(engine, page, site, verification))));
     }
-    return choice.problem.isEmpty() ? 0 : 1;
+    return choice.problem.isEmpty() && !gaveUp ? 0 : 1;
 }
 
 } // namespace zv

@@ -10,9 +10,29 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <limits>
+
 namespace zv {
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// How many keyword columns table can still take; a table that does not exist
+// is left to the statement to report.
+int keywordRoom(const Store& store, const Text& table)
+{
+    const int columns = store.columnCount(table);
+    return columns == 0 ? std::numeric_limits<int>::max() : store.columnLimit() - columns;
+}
+
+// The most keywords a site can have: its table's columns less ID and keydate.
+int mostKeywords(const Store& store)
+{
+    return store.columnLimit() - 2;
+}
+
+} // namespace
 
 void addKeyword(MainWindow& w)
 {
@@ -27,6 +47,12 @@ void addKeyword(MainWindow& w)
         return;
     }
     const Text table = siteTableName(toText(address));
+    // A column past the store's limit would leave the table unreadable.
+    if (keywordRoom(w.store(), table) <= 0) {
+        w.setStatus(u"关键词数量已达上限（%1个），无法添加！"_s.arg(mostKeywords(w.store())));
+        w.armStatusTimer();
+        return;
+    }
     // Through the recordset, so that a refusal shows the store error box.
     if (!w.store().openRecordset(addKeywordColumnSql(table, toText(keyword)), SqlText))
         w.setStatus(u"添加关键词失败！"_s);
@@ -39,12 +65,22 @@ void addKeyword(MainWindow& w)
 void addKeywords(MainWindow& w, const std::vector<Text>& keywords)
 {
     const Text table = siteTableName(toText(w.组合框_网站列表->currentText()));
+    int room = keywordRoom(w.store(), table);
+    int leftOut = 0;
     for (const Text& keyword : keywords) {
-        if (!w.store().openRecordset(addKeywordColumnSql(table, keyword), SqlText))
+        if (room <= 0) {
+            ++leftOut;
+            continue;
+        }
+        if (!w.store().openRecordset(addKeywordColumnSql(table, keyword), SqlText)) {
             w.setStatus(u"添加关键词失败！"_s);
-        else
+        } else {
             w.setStatus(u"添加关键词成功！"_s);
+            --room;
+        }
     }
+    if (leftOut > 0)
+        w.setStatus(u"关键词数量已达上限（%1个），%2个关键词未添加！"_s.arg(mostKeywords(w.store())).arg(leftOut));
 }
 
 void deleteKeyword(MainWindow& w)

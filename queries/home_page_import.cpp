@@ -1,5 +1,6 @@
 #include "queries/home_page_import.h"
 
+#include "queries/query_support.h"
 #include "readers/home_page_keywords.h"
 #include "view/qt_text.h"
 #include "view/query_view.h"
@@ -15,7 +16,12 @@ std::vector<Text> importHomePageKeywords(QueryView& view)
     const ByteBlock body = httpRequest("http://" + site);
     if (view.isClosing())
         return {};
-    return splitHomePageKeywords(homePageKeywordText(body));
+    const std::optional<Text> keywords = homePageKeywordText(body);
+    if (!keywords) {
+        view.setStatus(pageTooComplexStatus());
+        return {};
+    }
+    return splitHomePageKeywords(*keywords);
 }
 
 } // namespace zv

@@ -85,6 +85,10 @@ void queryKeywordIndexes(QueryView& view)
         if (view.isClosing())
             return; // the user closed the window: store nothing half-done
         const Text address = indexPictureAddress(page, keyword, rowMatcher, cellMatcher);
+        // An answer the patterns gave up on says nothing about the keyword.
+        const bool unread = address.empty() && (rowMatcher.gaveUp() || cellMatcher.gaveUp());
+        if (unread)
+            view.setStatus(pageTooComplexStatus());
 
         ByteBlock bytes;
         bool storable = true;
@@ -95,6 +99,9 @@ void queryKeywordIndexes(QueryView& view)
             // A failed download says nothing about the keyword: what is shown
             // must not replace a stored picture.
             storable = !bytes.empty();
+        } else if (unread) {
+            bytes = zeroPicture();
+            storable = false;
         } else if (containsText(page.text(), refused)) {
             bytes = rateLimitPicture();
         } else {

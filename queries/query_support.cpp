@@ -13,6 +13,12 @@ Text todayRowStatement(const Text& table)
     return "select * from " + table + " where keydate=date()";
 }
 
+const QString& pageTooComplexStatus()
+{
+    static const QString text = QStringLiteral("页面过于复杂，未能完整读取！");
+    return text;
+}
+
 bool storeTodayRow(Store& store, const Text& table, const std::function<void(Store&, bool newRow)>& writeValues)
 {
     // A table that cannot be opened has been reported by the store already.
@@ -27,6 +33,8 @@ bool storeTodayRow(Store& store, const Text& table, const std::function<void(Sto
     // only that one, whatever row happens to be last in the table.
     if (!store.openRecordset(todayRowStatement(table), SqlText) || store.recordCount() != 1)
         return false;
+    // The insert was refused for today's row: no failure to tell of.
+    store.takeStoreFailure();
     writeValues(store, false);
     return store.update();
 }

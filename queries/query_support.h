@@ -4,6 +4,8 @@
 
 #include "text/text.h"
 
+#include <QString>
+
 #include <functional>
 
 namespace zv {
@@ -21,6 +23,10 @@ bool storeTodayRow(Store& store, const Text& table, const std::function<void(Sto
 
 // The statement that selects today's row of a per-site table.
 Text todayRowStatement(const Text& table);
+
+// The status shown when a pattern search on a page gave up at its limits, so
+// that the page counts as failed rather than as read.
+const QString& pageTooComplexStatus();
 
 // What asking the search engine for a page gave.
 enum class EngineAnswer {

@@ -80,8 +80,14 @@ void queryKeywordRanks(QueryView& view)
             Text found;
             if (answer == EngineAnswer::Page) {
                 found = siteRankEntries(engine, page, site, tableMatcher, entryMatcher);
-                if (p == 1 && found.empty() && !isResultPage(engine, page, tableMatcher))
+                // A page the patterns gave up on was not read whole.
+                if (searchGaveUp(tableMatcher, entryMatcher)) {
+                    view.setStatus(pageTooComplexStatus());
+                    found.clear();
                     answer = EngineAnswer::Failed;
+                } else if (p == 1 && found.empty() && !isResultPage(engine, page, tableMatcher)) {
+                    answer = EngineAnswer::Failed;
+                }
             }
             if (answer == EngineAnswer::Failed) {
                 // An unreadable page says nothing about the positions on it.

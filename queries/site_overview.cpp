@@ -121,18 +121,31 @@ bool querySiteOverview(QueryView& view)
     // A query cut short by closing the window is not recorded.
     if (view.isClosing())
         return false;
-    if (!snapshotRead)
+    // A page the patterns gave up on before they found the figure was not
+    // read whole: that figure failed.
+    auto gaveUp = [&view](bool stopped) {
+        if (stopped)
+            view.setStatus(pageTooComplexStatus());
+        return stopped;
+    };
+    if (!snapshotRead) {
         failed.push_back(FigureBox::Snapshot);
-    else if (const auto snapshot = snapshotText(page, site, tableMatcher, entryMatcher))
+    } else if (const auto snapshot = snapshotText(page, site, tableMatcher, entryMatcher)) {
         view.setFigureText(FigureBox::Snapshot, toQString(*snapshot));
+    } else if (gaveUp(searchGaveUp(tableMatcher, entryMatcher))) {
+        failed.push_back(FigureBox::Snapshot);
+    }
 
     for (const CountColumn& count : kCountColumns) {
-        const bool read = fetch(count.figure);
+        bool read = fetch(count.figure);
         if (view.isClosing())
             return false;
+        const Text shown = read ? countText(count.figure, page, tableMatcher) : Text();
+        if (read && shown.empty() && gaveUp(tableMatcher.gaveUp()))
+            read = false;
         if (!read)
             failed.push_back(count.box);
-        view.setFigureText(count.box, read ? toQString(countText(count.figure, page, tableMatcher)) : QString());
+        view.setFigureText(count.box, read ? toQString(shown) : QString());
     }
 
     if (!anyPage) {

@@ -65,7 +65,9 @@ bool holdsResult(const EngineProfile& engine, const Text& page)
         return containsText(page, engine.verification.resultMark, true);
     PatternMatcher matcher;
     matcher.execute(engine.resultBlock, page);
-    return matcher.matchCount() > 0;
+    // A search that gave up cannot tell; the reading of the page will fail
+    // on it the same way, which is no security check.
+    return matcher.matchCount() > 0 || matcher.gaveUp();
 }
 
 bool verificationPage(const EngineProfile& engine, const Text& page, const Text& finalHost, const Text& engineHost)

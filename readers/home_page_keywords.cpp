@@ -6,13 +6,15 @@
 
 namespace zv {
 
-Text homePageKeywordText(const ByteBlock& body)
+std::optional<Text> homePageKeywordText(const ByteBlock& body)
 {
     PatternMatcher matcher;
 
     // Taken as GBK up to its first NUL byte unless it declares UTF-8.
     Text page(body.c_str());
     matcher.execute("<meta.*?charset=.*?>", page);
+    if (matcher.gaveUp())
+        return std::nullopt;
     for (int n = 1; n <= matcher.matchCount(); ++n) {
         if (containsText(matcher.matchText(n), "utf-8", true)) {
             page = utf8ToGbk(body);
@@ -25,7 +27,11 @@ Text homePageKeywordText(const ByteBlock& body)
     if (matcher.matchCount() != 0) {
         keywords = matcher.subMatchText(1, 1);
     } else {
+        if (matcher.gaveUp())
+            return std::nullopt;
         matcher.execute("<meta.*?content=(.*?)keywords.*?>", page);
+        if (matcher.gaveUp() && matcher.matchCount() == 0)
+            return std::nullopt;
         keywords = matcher.subMatchText(1, 1);
     }
 

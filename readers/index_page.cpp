@@ -18,9 +18,15 @@ constexpr char kPicturePattern[] = "<img src=.(.*?). />";
 template <typename SearchRow> Text pictureOf(const Text& keyword, int rows, SearchRow searchRow)
 {
     for (int n = 1; n <= rows; ++n) {
-        if (searchRow(n, kCellPattern).subMatchText(1, 1) != keyword)
+        const auto& cell = searchRow(n, kCellPattern);
+        if (cell.gaveUp())
+            return {};
+        if (cell.subMatchText(1, 1) != keyword)
             continue;
-        return "http://" + Text(kIndexHost) + searchRow(n, kPicturePattern).subMatchText(1, 1);
+        const auto& picture = searchRow(n, kPicturePattern);
+        if (picture.gaveUp())
+            return {};
+        return "http://" + Text(kIndexHost) + picture.subMatchText(1, 1);
     }
     return {};
 }

@@ -21,6 +21,8 @@ std::optional<Text> snapshotOf(const Text& siteAddress, const Matcher& tableMatc
     const int blocks = tableMatcher.matchCount();
     for (int n = 1; n <= blocks; ++n) {
         searchLines(n);
+        if (entryMatcher.gaveUp())
+            break;
         const int lines = entryMatcher.matchCount();
         for (int m = 1; m <= lines; ++m) {
             if (containsText(entryMatcher.matchText(m), siteAddress))

@@ -21,7 +21,9 @@ Text overviewAddress(OverviewFigure figure, const Text& siteAddress);
 
 // The snapshot date: group 1 of the first address line of any result block
 // that contains the site address; nothing when there is none. The page is
-// searched in place, each block as a range of its form.
+// searched in place, each block as a range of its form. Reading stops at the
+// first search that gives up at its limits; the matcher then says so
+// (gaveUp()), and so does the count's.
 std::optional<Text> snapshotText(const PageForm& page, const Text& siteAddress, PageMatcher& tableMatcher,
                                  PageMatcher& entryMatcher);
 // A count figure as captured from its page ("约" already removed for backlinks).

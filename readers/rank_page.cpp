@@ -24,6 +24,8 @@ Text entriesOf(const EngineProfile& engine, const Text& siteAddress, const Match
     const int blocks = tableMatcher.matchCount();
     for (int n = 1; n <= blocks; ++n) {
         searchLines(n);
+        if (entryMatcher.gaveUp())
+            break;
         const int lines = entryMatcher.matchCount();
         for (int m = 1; m <= lines; ++m) {
             const Text line = entryMatcher.matchText(m);
@@ -81,6 +83,11 @@ Text siteRankEntries(const Text& pageText, const Text& siteAddress)
     PatternMatcher tableMatcher;
     PatternMatcher entryMatcher;
     return siteRankEntries(pageText, siteAddress, tableMatcher, entryMatcher);
+}
+
+bool searchGaveUp(const PageMatcher& tableMatcher, const PageMatcher& entryMatcher)
+{
+    return tableMatcher.gaveUp() || entryMatcher.gaveUp();
 }
 
 bool isResultPage(const EngineProfile& engine, const PageForm& page, PageMatcher& matcher)

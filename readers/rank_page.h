@@ -21,7 +21,9 @@ Text rankSearchAddress(const Text& keyword, int page);
 // The entries of one result page that belong to the site: per result block at
 // most one "position. " (home page) or "position " (other page). The page is
 // read once into a page form and searched in place; a search keeps the form
-// and the matchers from page to page.
+// and the matchers from page to page. Reading stops at the first search that
+// gives up at its limits: the matcher then says so (gaveUp()) and the entries
+// are no reading of the page.
 Text siteRankEntries(const PageForm& page, const Text& siteAddress, PageMatcher& tableMatcher,
                      PageMatcher& entryMatcher);
 Text siteRankEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
@@ -32,6 +34,10 @@ Text siteRankEntries(const Text& pageText, const Text& siteAddress, PatternMatch
 Text siteRankEntries(const EngineProfile& engine, const Text& pageText, const Text& siteAddress,
                      PatternMatcher& tableMatcher, PatternMatcher& entryMatcher);
 Text siteRankEntries(const Text& pageText, const Text& siteAddress);
+
+// Whether the last reading with these matchers stopped at a search that gave
+// up (the page was not read whole).
+bool searchGaveUp(const PageMatcher& tableMatcher, const PageMatcher& entryMatcher);
 
 // Whether a page is the engine's answer to a search: it holds a result
 // block, or the engine's notice that nothing matched. A first page that is

@@ -272,6 +272,11 @@ std::int64_t Connection::lastInsertRowId() const
     return sqlite3_last_insert_rowid(m_db.get());
 }
 
+int Connection::columnLimit() const
+{
+    return m_db ? sqlite3_limit(m_db.get(), SQLITE_LIMIT_COLUMN, -1) : 0;
+}
+
 int Connection::changes() const
 {
     return sqlite3_changes(m_db.get());

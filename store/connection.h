@@ -114,6 +114,8 @@ public:
     void forgetStatements() { m_statements.clear(); }
 
     std::int64_t lastInsertRowId() const;
+    // The most columns a table may have; 0 when closed.
+    int columnLimit() const;
     int changes() const;
 
 private:

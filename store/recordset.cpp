@@ -144,7 +144,8 @@ bool Recordset::storeEdit()
         }
         s.edit.reset();
         return true;
-    } catch (const StoreFailure&) {
+    } catch (const StoreFailure& failure) {
+        m_storeFailure = failure.message;
         cancelEdit();
         return false;
     }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace zv::sqlite {
@@ -50,6 +51,9 @@ public:
     bool update();
     // Sets a column of the new or current record, to be stored by update.
     bool write(std::size_t column, Cell value);
+    // The engine's reason the last edit could not be stored (a full disk, a
+    // read-only file); empty once taken.
+    std::string takeStoreFailure() { return std::exchange(m_storeFailure, {}); }
 
 private:
     struct Column
@@ -86,6 +90,7 @@ private:
 
     Connection& m_connection;
     State m_state;
+    std::string m_storeFailure;
 };
 
 } // namespace zv::sqlite

@@ -293,6 +293,27 @@ bool Store::update()
     }
 }
 
+std::string Store::takeStoreFailure()
+{
+    return d->rs.takeStoreFailure();
+}
+
+int Store::columnCount(const Text& table) const
+{
+    if (!d->connection.isOpen())
+        return 0;
+    try {
+        return static_cast<int>(d->catalog.columnsOf(gbkToUtf8String(table)).size());
+    } catch (const StoreFailure&) {
+        return 0;
+    }
+}
+
+int Store::columnLimit() const
+{
+    return std::max(d->connection.columnLimit() - 1, 0);
+}
+
 Text Store::fieldName(int position) const
 {
     if (!d->rs.isOpen() || position < 0 || static_cast<std::size_t>(position) >= d->rs.columnCount()) {

@@ -76,6 +76,12 @@ public:
     // Stores the new or changed current record; a failure cancels the edit.
     bool update();
     Text fieldName(int position) const; // "" out of range or when nothing is open
+    // The columns table has (0 when there is no such table), and the most
+    // columns a table may have and still be read whole (0 when not
+    // connected): SQLite's limit less the hidden column a recordset adds to
+    // know its rows. The recordset is left as it is.
+    int columnCount(const Text& table) const;
+    int columnLimit() const;
     // Dates read as "%Y-%m-%d %H:%M:%S", NULL as "". False and "" past the
     // last record or when nothing is open.
     bool readText(const Field& field, Text& value) const;
@@ -92,6 +98,10 @@ public:
     bool writeInteger(const Field& field, int value); // integer columns only
     // Stores no value (NULL), also in place of the column's default.
     bool writeNull(const Field& field);
+    // The engine's reason (UTF-8) the last record could not be stored, such as
+    // a full disk or a read-only file; empty when none failed since it was
+    // last taken.
+    std::string takeStoreFailure();
 
 private:
     friend struct StoreAccess;

@@ -144,15 +144,16 @@ std::shared_ptr<const CompiledPattern> compilePattern(const std::shared_ptr<cons
 // Every match of a compiled pattern over subject[0, length), left to right.
 // For each match, record(set, from, to) is called once for the whole match and
 // once per group, with byte positions in the subject; set is false for a group
-// that took no part.
+// that took no part. False when the search ended at a limit (or could not
+// start) rather than at the end of the matches.
 template <typename Record>
-void findMatches(const CompiledPattern& engine, const char* subject, std::size_t length, Record record)
+bool findMatches(const CompiledPattern& engine, const char* subject, std::size_t length, Record record)
 {
     const std::uint32_t slots = engine.groupCount + 1;
     pcre2_match_context* matchContext = sharedMatchContext();
     pcre2_match_data* matchData = sharedMatchData(slots);
     if (!matchContext || !matchData)
-        return;
+        return false;
 
     const auto* subjectData = reinterpret_cast<PCRE2_SPTR>(subject);
     std::size_t start = 0;
@@ -161,9 +162,12 @@ void findMatches(const CompiledPattern& engine, const char* subject, std::size_t
             ? pcre2_jit_match(engine.code.get(), subjectData, length, start, PCRE2_NO_UTF_CHECK, matchData,
                               matchContext)
             : pcre2_match(engine.code.get(), subjectData, length, start, PCRE2_NO_UTF_CHECK, matchData, matchContext);
-        // No further match, or a limit reached: the list ends here either way.
+        // No further match, or a limit reached: the list ends here either way,
+        // and a limit says the rest of the subject is unknown.
+        if (rc == PCRE2_ERROR_NOMATCH)
+            return true;
         if (rc <= 0)
-            break;
+            return false;
         const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData);
         for (std::uint32_t group = 0; group < slots; ++group) {
             const PCRE2_SIZE from = ovector[2 * group];
@@ -183,6 +187,7 @@ void findMatches(const CompiledPattern& engine, const char* subject, std::size_t
             start = matchEnd + utf8CharLength(static_cast<unsigned char>(subject[matchEnd]));
         }
     }
+    return true;
 }
 
 } // namespace
@@ -193,6 +198,7 @@ void findMatches(const CompiledPattern& engine, const char* subject, std::size_t
 struct PatternMatcher::Matches
 {
     std::uint32_t groupCount = 0;
+    bool gaveUp = false;
     std::vector<std::uint32_t> spans;
 
     int count() const { return static_cast<int>(spans.size() / (2 * (groupCount + 1))); }
@@ -271,10 +277,11 @@ bool PatternMatcher::execute(const Text& pattern, const Text& subject, bool case
     // The subject as UTF-8 for the engine, and back to subject positions.
     std::vector<std::uint32_t> positions;
     const std::string subjectUtf8 = gbkToUtf8Mapped(subject, positions);
-    findMatches(*engine, subjectUtf8.data(), subjectUtf8.size(), [&](bool set, std::size_t from, std::size_t to) {
-        matches->spans.push_back(set ? positions[from] : unsetPosition);
-        matches->spans.push_back(set ? positions[to] : unsetPosition);
-    });
+    matches->gaveUp = !findMatches(*engine, subjectUtf8.data(), subjectUtf8.size(),
+                                   [&](bool set, std::size_t from, std::size_t to) {
+                                       matches->spans.push_back(set ? positions[from] : unsetPosition);
+                                       matches->spans.push_back(set ? positions[to] : unsetPosition);
+                                   });
 
     m_engine = std::move(engine);
     m_matches = std::move(matches);
@@ -317,6 +324,23 @@ int PatternMatcher::subMatchCount() const
     if (!m_matches || m_matches->count() == 0)
         return 0;
     return static_cast<int>(m_matches->groupCount);
+}
+
+bool PatternMatcher::gaveUp() const
+{
+    return m_matches && m_matches->gaveUp;
+}
+
+PatternMatcher::ScopedWorkLimit::ScopedWorkLimit(std::uint32_t limit)
+{
+    if (pcre2_match_context* context = sharedMatchContext())
+        pcre2_set_match_limit(context, limit);
+}
+
+PatternMatcher::ScopedWorkLimit::~ScopedWorkLimit()
+{
+    if (pcre2_match_context* context = sharedMatchContext())
+        pcre2_set_match_limit(context, workLimit);
 }
 
 Text PatternMatcher::replaceAll(const Text& replacement) const
@@ -395,14 +419,16 @@ bool PageMatcher::execute(const Text& pattern, const PageForm& page, PageRange w
     m_engine = compilePattern(m_engine, pattern, compileOptions(caseSensitive, singleLine));
     m_page = &page;
     m_spans.clear();
+    m_gaveUp = false;
     m_groupCount = m_engine->code ? m_engine->groupCount : 0;
     if (!m_engine->code || within.begin > within.end || within.end > page.utf8().size())
         return true;
     const std::size_t base = within.begin;
-    findMatches(*m_engine, page.utf8().data() + base, within.size(), [&](bool set, std::size_t from, std::size_t to) {
-        m_spans.push_back(set ? static_cast<std::uint32_t>(base + from) : unsetPosition);
-        m_spans.push_back(set ? static_cast<std::uint32_t>(base + to) : unsetPosition);
-    });
+    m_gaveUp = !findMatches(*m_engine, page.utf8().data() + base, within.size(),
+                            [&](bool set, std::size_t from, std::size_t to) {
+                                m_spans.push_back(set ? static_cast<std::uint32_t>(base + from) : unsetPosition);
+                                m_spans.push_back(set ? static_cast<std::uint32_t>(base + to) : unsetPosition);
+                            });
     return true;
 }
 

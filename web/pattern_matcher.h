@@ -8,7 +8,9 @@
 // otherwise; "." matches everything but the line feed; "\s" is space, tab,
 // carriage return, line feed, form feed and vertical tab; all non-overlapping
 // matches from left to right, an empty match moving the next search on by one
-// character. An invalid pattern gives no matches and no message.
+// character. An invalid pattern gives no matches and no message. A search
+// that reaches the engine's limits ends the list there and says so (gaveUp):
+// the matches before stand, what follows is unknown.
 
 #include "text/text.h"
 #include "web/codepage.h"
@@ -49,6 +51,17 @@ public:
     // the window; the patterns the program runs over real pages stay far below.
     static constexpr std::uint32_t workLimit = 5'000'000;
 
+    // Lowers the work limit of every search on this thread while it lives,
+    // so that a test can make an ordinary page too much for a pattern.
+    class ScopedWorkLimit
+    {
+    public:
+        explicit ScopedWorkLimit(std::uint32_t limit);
+        ~ScopedWorkLimit();
+        ScopedWorkLimit(const ScopedWorkLimit&) = delete;
+        ScopedWorkLimit& operator=(const ScopedWorkLimit&) = delete;
+    };
+
     PatternMatcher();
     ~PatternMatcher();
     PatternMatcher(const PatternMatcher& other);
@@ -80,6 +93,10 @@ public:
     Text subMatchText(int match, int group) const;
     // The number of capturing groups of the pattern; 0 when nothing matched.
     int subMatchCount() const;
+    // The last execute reached a limit of the engine (work, depth, memory)
+    // and its list of matches may lack some: the subject was not searched
+    // whole.
+    bool gaveUp() const;
 
 private:
     struct Matches;
@@ -111,6 +128,8 @@ public:
     // Groups count from 1, as PatternMatcher's.
     Text subMatchText(int match, int group) const;
     int subMatchCount() const;
+    // As PatternMatcher's: the range was not searched whole.
+    bool gaveUp() const { return m_gaveUp; }
 
 private:
     Text spanText(int match, std::uint32_t group) const;
@@ -121,6 +140,7 @@ private:
     // 2 * (groupCount + 1) form positions per match, as PatternMatcher keeps
     // subject positions.
     std::vector<std::uint32_t> m_spans;
+    bool m_gaveUp = false;
 };
 
 } // namespace zv

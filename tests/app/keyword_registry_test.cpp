@@ -151,6 +151,44 @@ TEST_F(KeywordRegistry, AddingAListGoesOnAfterAFailure)
     EXPECT_EQ(storedKeywords(), (std::vector<std::string> {"first", "second", "第三"}));
 }
 
+// Each keyword is a column of the site's table, beside ID and keydate; SQLite
+// refuses a table or a result of more columns than its limit (2,000 by
+// default), and a read of the table adds the row's identity.
+TEST_F(KeywordRegistry, TheKeywordThatWouldPassTheColumnLimitIsRefusedBeforeAnythingChanges)
+{
+    std::vector<Text> keywords;
+    for (int i = 1; i <= 2'000; ++i)
+        keywords.push_back("k" + std::to_string(i));
+    // The import adds what fits and says how many it left out; the table
+    // stays readable.
+    addKeywords(*w, keywords);
+    const std::vector<std::string> stored = storedKeywords();
+    ASSERT_EQ(stored.size(), 1'997u);
+    EXPECT_EQ(stored.back(), "k1997");
+    EXPECT_EQ(w->statusText(), u("关键词数量已达上限（1997个），3个关键词未添加！"));
+    EXPECT_TRUE(shownMessages().isEmpty());
+
+    loadKeywordList(*w);
+    ASSERT_EQ(w->keywordRowCount(), 1'997);
+
+    // Typed: refused with the same reason, and the list stays as it is.
+    addKeywordNamed(*w, "extra");
+    EXPECT_EQ(w->statusText(), u("关键词数量已达上限（1997个），无法添加！"));
+    EXPECT_TRUE(shownMessages().isEmpty());
+    EXPECT_EQ(w->keywordRowCount(), 1'997);
+    EXPECT_EQ(storedKeywords().size(), 1'997u);
+
+    // Deleting one makes room for one.
+    selectRow(0);
+    setNextAnswers({true});
+    deleteKeyword(*w);
+    ASSERT_EQ(w->statusText(), u("删除关键词成功！"));
+    addKeywordNamed(*w, "extra");
+    EXPECT_EQ(w->statusText(), u("添加关键词成功！"));
+    EXPECT_EQ(storedKeywords().back(), "extra");
+    EXPECT_EQ(w->keywordRowCount(), 1'997);
+}
+
 TEST_F(KeywordRegistry, ASiteWithoutKeywordsStillFillsTheAddressBox)
 {
     w->编辑框_网站地址->setText(u("something else"));

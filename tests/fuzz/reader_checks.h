@@ -35,7 +35,7 @@ inline void checkHexText(std::string_view input)
 
 inline void checkKeywordImport(std::string_view input)
 {
-    const Text keywords = homePageKeywordText(ByteBlock(input));
+    const Text keywords = homePageKeywordText(ByteBlock(input)).value_or(Text());
     for (const char* removed : {"\"", "'", "/"})
         require(!containsText(keywords, removed), "quotation marks and slashes are removed");
 

@@ -16,6 +16,7 @@
 #include "store/store.h"
 #include "table_rows.h"
 #include "view/qt_text.h"
+#include "web/pattern_matcher.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -518,6 +519,66 @@ TEST_F(QueryRoutines, ClosedViewStartsNoSearch)
     EXPECT_EQ(view().busyEntries, 0);
     EXPECT_TRUE(todayRow(siteTableName(kSite)).empty());
     EXPECT_EQ(rankShown(0), QString());
+}
+
+// A profile whose block pattern backtracks exponentially over a block that
+// starts with a long word and no heading: the search of such a page gives up.
+TEST_F(QueryRoutines, APageThePatternSearchGivesUpOnIsAFailedRead)
+{
+    const EngineProfile engine = exampleEngine(R"([\\s\\S]*?</li>)", R"((?:\\w+\\s?)*\\s*<h3>[\\s\\S]*?</li>)");
+    const auto address
+        = [&engine](const char* keyword, int page) { return engineSearchAddress(engine, g(keyword), page); };
+    createSite({"alpha", "beta"});
+    view().engine = &engine;
+    // alpha: another site's block, the hostile block, then the site's block,
+    // which the search never reaches: no "not ranked".
+    std::string page = listResultPage({{1, "www.other.com/"}, {7, "www.example.com/"}});
+    page.insert(page.find("<li class=\"result\" data-pos=\"7\""),
+                "<li class=\"result\" data-pos=\"2\">" + std::string(40, 'a') + "!</li>\n");
+    m_server.setPage(address("alpha", 1), page);
+    m_server.setPage(address("beta", 1), listResultPage({{3, "www.example.com/"}}));
+    queryKeywordRanks(view());
+    EXPECT_EQ(rankShown(0), q("查询失败"));
+    EXPECT_EQ(rankShown(1), q("3. "));
+    EXPECT_EQ(view().statusText(), q("搜索完毕，1个关键词查询失败！"));
+    const auto row = todayRow(siteTableName(kSite));
+    EXPECT_EQ((std::vector<Text> {row[2], row[3]}), (std::vector<Text> {"", "3"}));
+}
+
+// The built-in patterns stay far below the limits on any page; a lowered
+// limit stands for a page too much for them.
+TEST_F(QueryRoutines, AnOverviewPageThePatternSearchGivesUpOnIsAFailedFigure)
+{
+    createSite({});
+    const std::string search = "http://www.baidu.com/s?wd=";
+    std::string junk;
+    for (int i = 0; i < 2'000; ++i)
+        junk += "<table 找到相关结果数";
+    m_server.setPage(search + "http://www.example.com", junk + "\n</table>");
+    m_server.setPage(search + "site%3Awww.example.com", junk + "\n找到相关结果数1,234个");
+    m_server.setPage(search + "site%3Awww.example.com&lm=1", "找到相关结果数3个");
+    const PatternMatcher::ScopedWorkLimit lowered(20'000);
+    ASSERT_TRUE(loadTodayOverview(view()));
+    EXPECT_TRUE(querySiteOverview(view()));
+    EXPECT_EQ(view().figureText(FigureBox::Snapshot), q("查询失败"));
+    EXPECT_EQ(view().figureText(FigureBox::Indexed), q("查询失败"));
+    EXPECT_EQ(view().figureText(FigureBox::IndexedToday), q("3"));
+    saveTodayOverview(view());
+    const auto overview = todayRow(siteTableName(kSite) + "_xx");
+    ASSERT_EQ(overview.size(), 7u);
+    EXPECT_EQ((std::vector<Text> {overview[1], overview[2], overview[4]}), (std::vector<Text> {"", "", "3"}));
+}
+
+TEST_F(QueryRoutines, AHomePageThePatternSearchGivesUpOnImportsNothingAndSaysSo)
+{
+    createSite({});
+    std::string metas;
+    for (int i = 0; i < 2'000; ++i)
+        metas += "<meta keywords ";
+    m_server.setPage("http://www.example.com/", metas + "\n<meta name=\"keywords\" content=\"网站优化,排名查询\">");
+    const PatternMatcher::ScopedWorkLimit lowered(20'000);
+    EXPECT_TRUE(importHomePageKeywords(view()).empty());
+    EXPECT_EQ(view().statusText(), q("页面过于复杂，未能完整读取！"));
 }
 
 TEST_F(QueryRoutines, MissingSiteIsReportedBeforeAnySearch)

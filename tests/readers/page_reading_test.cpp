@@ -147,7 +147,7 @@ TEST(HomePageKeywords, NameBeforeContentInAUtf8Page)
 {
     const std::string page = "<html><head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\n"
                              "<meta name=\"keywords\" content=\"网站优化,排名查询,SEO工具\" />\n</head></html>";
-    const Text text = homePageKeywordText(page);
+    const Text text = homePageKeywordText(page).value_or("-");
     EXPECT_EQ(text, g("网站优化,排名查询,SEO工具 "));
     const std::vector<Text> expected {g("网站优化"), g("排名查询"), g("SEO工具 ")};
     EXPECT_EQ(splitHomePageKeywords(text), expected);
@@ -233,6 +233,18 @@ TEST(IndexPage, RequestAndThePictureOfTheExactKeyword)
     EXPECT_EQ(indexPictureAddress(page, g("网站")), "http://index.zeravudez.com/p/3.png");
     EXPECT_EQ(indexPictureAddress(page, "se"), "");
     EXPECT_EQ(indexPictureAddress("", "seo"), "");
+
+    // A row whose cells the patterns give up on gives no address, and the
+    // matcher says the answer was not read whole.
+    std::string junk;
+    for (int i = 0; i < 2'000; ++i)
+        junk += "<span  ><em>";
+    const PageForm hostile(ByteBlock("<table>" + row(junk, "/p/0.png") + row("seo", "/p/2.png") + "</table>"));
+    PageMatcher rows;
+    PageMatcher cells;
+    const PatternMatcher::ScopedWorkLimit lowered(20'000);
+    EXPECT_EQ(indexPictureAddress(hostile, "seo", rows, cells), "");
+    EXPECT_TRUE(rows.gaveUp() || cells.gaveUp());
 }
 
 } // namespace

@@ -193,6 +193,10 @@ TEST(PageMatcherTest, LimitsEndTheListAsBefore)
     EXPECT_EQ(before.matchCount(), 1);
     EXPECT_EQ(now.matchCount(), 1);
     EXPECT_EQ(now.matchText(1), "aab");
+    EXPECT_TRUE(before.gaveUp());
+    EXPECT_TRUE(now.gaveUp());
+    now.execute("a+b", form);
+    EXPECT_FALSE(now.gaveUp());
 }
 
 TEST(PageMatcherTest, NumbersAndRangesOutOfRangeGiveNothing)

@@ -202,10 +202,29 @@ TEST(PatternMatcherTest, SearchThatExceedsTheWorkLimitEndsTheMatchList)
     PatternMatcher matcher;
     EXPECT_TRUE(matcher.execute("(a+)+b", subject));
     EXPECT_EQ(allMatches(matcher), std::vector<Text> {"ab"});
+    EXPECT_TRUE(matcher.gaveUp()) << "an end at the limit is no end of the matches";
+    EXPECT_TRUE(matcher.copy().gaveUp());
 
     // The object stays usable.
     matcher.execute("a+b", subject);
     EXPECT_EQ(allMatches(matcher), (std::vector<Text> {"ab", "aab"}));
+    EXPECT_FALSE(matcher.gaveUp());
+
+    // A JIT stack or depth overflow is a limit too: one frame per repetition of
+    // an alternation over a long run.
+    matcher.execute("(?:a|b)*+c|(a|b)*d", std::string(2'000'000, 'a'));
+    EXPECT_TRUE(matcher.gaveUp());
+    EXPECT_EQ(matcher.matchCount(), 0);
+
+    // A lowered limit on this thread makes an ordinary search give up, until
+    // it is lifted.
+    {
+        const PatternMatcher::ScopedWorkLimit lowered(10);
+        matcher.execute("a.*?b", subject);
+        EXPECT_TRUE(matcher.gaveUp());
+    }
+    matcher.execute("a.*?b", subject);
+    EXPECT_FALSE(matcher.gaveUp());
 }
 
 } // namespace

@@ -566,6 +566,33 @@ TEST_F(SecondEngineAgainstSimweb, TheBuiltInMarkupOnItsPagesFindsNoResultPage)
               (Rows {{"<null>", "<null>", "<null>"}}));
 }
 
+TEST_F(SecondEngineAgainstSimweb, APatternThatGivesUpFailsTheKeywordsAndSaysSo)
+{
+    ASSERT_GT(simweb.port(), 0);
+    const Home home(dir, "slow");
+    const std::string table = prepare(home);
+    // A block pattern that never matches and backtracks exponentially over
+    // every page: each search reaches its work limit.
+    std::string json = test::TempDir::readFile(std::string(ZV_SOURCE_DIR) + "/tests/engines/example.json");
+    const std::string block = R"([\\s\\S]*?</li>)";
+    json.replace(json.find(block), block.size(), R"((?:[\\s\\S]+[\\s\\S]+)+</nomatch>)");
+    const std::string folder = home.root + "/config/zeravudez/engines";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/slow.json") << json;
+    std::ofstream(home.root + "/config/zeravudez/zeravudez.conf") << "engine=slow\n";
+
+    const Outcome o = check(home);
+    EXPECT_EQ(o.exitCode, 1) << o.err;
+    ASSERT_EQ(keywordLines(o.out).size(), 3u) << o.out;
+    for (const std::string& line : keywordLines(o.out))
+        EXPECT_NE(line.find("\t查询失败\t"), std::string::npos) << line;
+    // The digest names the page that was too complex.
+    EXPECT_NE(o.out.find("页面过于复杂，未能完整读取！"), std::string::npos) << o.out;
+    EXPECT_NE(o.err.find(std::string(kSite) + ": 页面过于复杂，未能完整读取！"), std::string::npos) << o.err;
+    EXPECT_EQ(tableRows(home, "select \"网站优化\", \"关键词排名\", \"seo工具\" from " + table),
+              (Rows {{"<null>", "<null>", "<null>"}}));
+}
+
 TEST(SecondEngineSecurityCheck, StopsTheSiteAfterItsOwnRequests)
 {
     test::TempDir dir;

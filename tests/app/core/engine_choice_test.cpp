@@ -234,6 +234,24 @@ TEST_F(EngineChoiceTest, TestEngineTellsNoticeAndCheckPages)
         << checked.out;
 }
 
+// A block pattern that backtracks exponentially over a block of one long word:
+// the page is one the search would count as failed, and the mode says so.
+TEST_F(EngineChoiceTest, TestEngineReportsAPatternThatGivesUp)
+{
+    install("slow.json", exampleWith(R"([\\s\\S]*?</li>)", R"((?:\\w+\\s?)*\\s*<h3>[\\s\\S]*?</li>)"));
+    const std::string page = dir.writeFile(
+        "saved.html",
+        "<ol><li class=\"result\" data-pos=\"1\">" + std::string(40, 'a')
+            + "!</li>\n<li class=\"result\" data-pos=\"2\"><h3>店</h3><div class=\"url\">www.a.cn/</div>"
+              "</li></ol>");
+    const Outcome o
+        = run({u"--test-engine"_s, u"slow"_s, u"--page"_s, QString::fromStdString(page), u"--site"_s, u"www.a.cn"_s});
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_NE(o.out.find("blocks: 0\npatterns gave up: yes\n"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("rank of www.a.cn: \"查询失败\"\n"), std::string::npos) << o.out;
+    EXPECT_NE(o.err.find("a pattern of the profile reached its limits on " + page), std::string::npos) << o.err;
+}
+
 TEST_F(EngineChoiceTest, CheckReportsABrokenProfileBeforeItStarts)
 {
     const std::string broken = install("broken.json", "{\"address\": ");
