@@ -15,7 +15,9 @@ class Store;
 
 struct PreviousRank
 {
-    std::optional<int> value; // nothing when no earlier day has one
+    // Nothing when no earlier day has one, or when the keyword was added
+    // after that day (it has no result list there while others have).
+    std::optional<int> value;
     QDate day;
 };
 

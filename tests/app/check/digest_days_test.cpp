@@ -1,6 +1,7 @@
 // Two simulated days of the timer's check against simweb: the second day a
 // keyword falls off the first page, and the digest says so on standard
-// output, on the desktop and by mail, and the window marks the cell.
+// output, on the desktop and by mail, and the window marks the cell. A keyword
+// added between the days is not taken for one that came into the ranks.
 
 #include "app/main_window.h"
 #include "tests/app/check/check_fixture.h"
@@ -21,7 +22,7 @@ constexpr const char* kSite = "www.digest-fall.cn";
 std::string scenario(int fallingPosition)
 {
     return R"({"sites": {"www.digest-fall.cn": {"ranks": {"摘要跌": [{"position": )" + std::to_string(fallingPosition)
-        + R"(, "home": true}], "摘要稳": [{"position": 20}]}}}})";
+        + R"(, "home": true}], "摘要稳": [{"position": 20}], "摘要新": [{"position": 7}]}}}})";
 }
 
 TEST(DigestOverTwoDays, AFallingKeywordIsToldEverywhere)
@@ -57,7 +58,8 @@ TEST(DigestOverTwoDays, AFallingKeywordIsToldEverywhere)
     }
     EXPECT_TRUE(notices.calls.empty());
     EXPECT_TRUE(mailServer.mails().empty());
-    // The night passes: the first day's rows become yesterday's.
+    // The night passes: the first day's rows and result lists become
+    // yesterday's. The user adds a keyword, which reads 0 on that day.
     {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(home.database().c_str(), &db), SQLITE_OK);
@@ -65,6 +67,12 @@ TEST(DigestOverTwoDays, AFallingKeywordIsToldEverywhere)
             EXPECT_EQ(sqlite3_exec(db, ("UPDATE " + t + " SET keydate=date(keydate,'-1 day')").c_str(), nullptr,
                                    nullptr, nullptr),
                       SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, "UPDATE zv_result_lists SET day=date(day,'-1 day')", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        EXPECT_EQ(
+            sqlite3_exec(db, ("ALTER TABLE " + table + " ADD " + test::quotedName("摘要新") + " int default 0").c_str(),
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
         sqlite3_close(db);
     }
 
@@ -80,7 +88,8 @@ TEST(DigestOverTwoDays, AFallingKeywordIsToldEverywhere)
     EXPECT_EQ(second.exitCode, 0) << second.err;
     EXPECT_EQ(keywordLines(second.out),
               (std::vector<std::string> {std::string(kSite) + "\t摘要跌\t15.\t4\t-11",
-                                         std::string(kSite) + "\t摘要稳\t20\t20\t0"}));
+                                         std::string(kSite) + "\t摘要稳\t20\t20\t0",
+                                         std::string(kSite) + "\t摘要新\t7\t-\t"}));
     const std::vector<std::string> digest {"# 1 site checked: 1 down, 1 left the first page",
                                            std::string(kSite) + "\t摘要跌\t4 → 15\tdown 11, left the first page"};
     EXPECT_EQ(digestLines(second.out), digest) << second.out;
@@ -109,7 +118,8 @@ TEST(DigestOverTwoDays, AFallingKeywordIsToldEverywhere)
     const int rank = static_cast<int>(KeywordColumn::Rank);
     QTreeWidgetItem* fell = window.超级列表框_关键词排名->topLevelItem(0);
     QTreeWidgetItem* stayed = window.超级列表框_关键词排名->topLevelItem(1);
-    ASSERT_TRUE(fell && stayed);
+    QTreeWidgetItem* added = window.超级列表框_关键词排名->topLevelItem(2);
+    ASSERT_TRUE(fell && stayed && added);
     EXPECT_EQ(fell->text(rank), u"15"_s);
     // The landing page's line first, then the move.
     const QStringList tip = fell->toolTip(rank).split(u'\n');
@@ -119,6 +129,8 @@ TEST(DigestOverTwoDays, AFallingKeywordIsToldEverywhere)
     EXPECT_NE(fell->background(rank).style(), Qt::NoBrush);
     EXPECT_EQ(stayed->text(rank), u"20"_s);
     EXPECT_EQ(stayed->background(rank).style(), Qt::NoBrush);
+    EXPECT_EQ(added->text(rank), u"7"_s);
+    EXPECT_EQ(added->background(rank).style(), Qt::NoBrush);
 }
 
 } // namespace
