@@ -14,10 +14,11 @@ namespace zv {
 
 namespace {
 
-// A whole number of seconds within the accepted range, digits only.
-std::optional<int> parseSeconds(QStringView text)
+// A whole number from least to most, in digits only and no longer than most
+// is written.
+std::optional<int> parseDigits(QStringView text, int least, int most)
 {
-    if (text.isEmpty() || text.size() > 4)
+    if (text.isEmpty() || text.size() > QString::number(most).size())
         return std::nullopt;
     int value = 0;
     for (QChar c : text) {
@@ -25,9 +26,14 @@ std::optional<int> parseSeconds(QStringView text)
             return std::nullopt;
         value = value * 10 + (c.unicode() - u'0');
     }
-    if (value > kLongestPauseSeconds)
+    if (value < least || value > most)
         return std::nullopt;
     return value;
+}
+
+std::optional<int> parseSeconds(QStringView text)
+{
+    return parseDigits(text, 0, kLongestPauseSeconds);
 }
 
 bool isHostLabel(QStringView label)
@@ -153,17 +159,7 @@ bool isProxyAddress(QStringView text)
 
 std::optional<int> parseSerpDepth(QStringView text)
 {
-    if (text.isEmpty() || text.size() > 3)
-        return std::nullopt;
-    int value = 0;
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    if (value < kMinResultListDepth || value > kMaxResultListDepth)
-        return std::nullopt;
-    return value;
+    return parseDigits(text, kMinResultListDepth, kMaxResultListDepth);
 }
 
 Configuration readConfiguration(const QString& path)
