@@ -66,17 +66,7 @@ Outcome runServingEvents(const QStringList& arguments, const QProcessEnvironment
     QTimer::singleShot(120000, &loop, &QEventLoop::quit);
     process.start(QString::fromUtf8(ZV_PROGRAM), arguments);
     loop.exec();
-    Outcome outcome;
-    if (process.state() != QProcess::NotRunning || process.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "the program did not end normally";
-        process.kill();
-        process.waitForFinished();
-        return outcome;
-    }
-    outcome.exitCode = process.exitCode();
-    outcome.out = process.readAllStandardOutput().toStdString();
-    outcome.err = process.readAllStandardError().toStdString();
-    return outcome;
+    return outcomeOf(process, process.state() == QProcess::NotRunning);
 }
 
 } // namespace zv::test

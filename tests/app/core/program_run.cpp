@@ -17,13 +17,10 @@ QProcessEnvironment programEnvironment(const QString& proxy)
     return environment;
 }
 
-Outcome runProgram(const QStringList& arguments, const QProcessEnvironment& environment)
+Outcome outcomeOf(QProcess& process, bool ended)
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QString::fromUtf8(ZV_PROGRAM), arguments);
     Outcome outcome;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+    if (!ended || process.exitStatus() != QProcess::NormalExit) {
         ADD_FAILURE() << "the program did not end normally";
         process.kill();
         process.waitForFinished();
@@ -33,6 +30,15 @@ Outcome runProgram(const QStringList& arguments, const QProcessEnvironment& envi
     outcome.out = process.readAllStandardOutput().toStdString();
     outcome.err = process.readAllStandardError().toStdString();
     return outcome;
+}
+
+Outcome runProgram(const QStringList& arguments, const QProcessEnvironment& environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QString::fromUtf8(ZV_PROGRAM), arguments);
+    const bool ended = process.waitForFinished(120000);
+    return outcomeOf(process, ended);
 }
 
 } // namespace zv::test

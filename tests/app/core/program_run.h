@@ -3,6 +3,8 @@
 // process with no display variables and no Qt platform set.
 
 #include <QProcessEnvironment>
+
+class QProcess;
 #include <QStringList>
 
 #include <string>
@@ -19,6 +21,10 @@ struct Outcome
 // The test's environment without DISPLAY, WAYLAND_DISPLAY and
 // QT_QPA_PLATFORM, with ZERAVUDEZ_PROXY set to proxy.
 QProcessEnvironment programEnvironment(const QString& proxy);
+
+// What a run of the program gave, once ended says it has ended; one that did
+// not end normally fails the test, is killed, and gives exit code -1.
+Outcome outcomeOf(QProcess& process, bool ended);
 
 // Runs the program with arguments; a run that does not end normally within
 // two minutes fails the test and gives exit code -1.
