@@ -5,6 +5,11 @@
 // members named as the program names them, and each widget's objectName is
 // that same name. The queries and the chart windows reach it through the
 // query and chart views it implements.
+// One class in several files: main_window.cpp (start-up and end),
+// main_window_layout.cpp (the controls), main_window_status.cpp (status
+// panels, busy state, progress), main_window_query_view.cpp (the keyword
+// table, figures and fitting surface the views reach) and
+// main_window_events.cpp (event wiring, operations, the close sequence).
 
 #include "app/engine_pause.h"
 #include "app/value_label.h"
