@@ -1,6 +1,7 @@
 #include "readers/result_entries.h"
 
 #include "readers/engine_profile.h"
+#include "readers/rank_page.h"
 #include "web/codepage.h"
 #include "web/pattern_matcher.h"
 
@@ -24,16 +25,17 @@ std::vector<Text> sitePositions(const Text& siteEntries)
     return out;
 }
 
-} // namespace
-
-std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
-                                       const Text& siteEntries, const PageMatcher& tableMatcher,
-                                       PageMatcher& entryMatcher, int depth)
+// The entries of the blocks wanted; lineOf(n, isOwn, line, lineIsOwn) gives
+// block n's address line, false when it has none.
+template <typename LineOf>
+std::vector<ResultEntry> entriesOfBlocks(const EngineProfile& engine, const Text& siteAddress, const Text& siteEntries,
+                                         const PageMatcher& tableMatcher, int depth, LineOf lineOf)
 {
     std::vector<ResultEntry> out;
     const std::vector<Text> own = sitePositions(siteEntries);
     std::size_t ownLeft = own.size();
     const int blocks = tableMatcher.matchCount();
+    Text line;
     for (int n = 1; n <= blocks; ++n) {
         // Positions rise block by block: past the first depth blocks only the
         // site's are still wanted, and none once all of them are read.
@@ -46,28 +48,64 @@ std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageFo
             --ownLeft;
         if (position <= 0 || (position > depth && !isOwn))
             continue;
-        entryMatcher.execute(engine.addressLine, page, tableMatcher.matchRange(n));
-        const int lines = entryMatcher.matchCount();
-        if (lines == 0)
-            continue;
-        Text line = entryMatcher.matchText(1);
         bool lineIsOwn = false;
-        if (isOwn) {
-            for (int m = 1; m <= lines; ++m) {
-                Text candidate = entryMatcher.matchText(m);
-                if (containsText(candidate, siteAddress)) {
-                    line = std::move(candidate);
-                    lineIsOwn = true;
-                    break;
-                }
-            }
-        }
-        const Text address = displayedAddress(line);
+        if (!lineOf(n, isOwn, line, lineIsOwn))
+            continue;
+        Text address = displayedAddress(line);
         if (address.empty())
             continue;
-        out.push_back({position, address, addressHost(address), lineIsOwn});
+        Text host = addressHost(address);
+        out.push_back({position, std::move(address), std::move(host), lineIsOwn});
     }
     return out;
+}
+
+} // namespace
+
+std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
+                                       const Text& siteEntries, const PageMatcher& tableMatcher,
+                                       PageMatcher& entryMatcher, int depth)
+{
+    return entriesOfBlocks(engine, siteAddress, siteEntries, tableMatcher, depth,
+                           [&](int n, bool isOwn, Text& line, bool& lineIsOwn) {
+                               entryMatcher.execute(engine.addressLine, page, tableMatcher.matchRange(n));
+                               const int lines = entryMatcher.matchCount();
+                               if (lines == 0)
+                                   return false;
+                               line = entryMatcher.matchText(1);
+                               if (isOwn) {
+                                   for (int m = 1; m <= lines; ++m) {
+                                       Text candidate = entryMatcher.matchText(m);
+                                       if (containsText(candidate, siteAddress)) {
+                                           line = std::move(candidate);
+                                           lineIsOwn = true;
+                                           break;
+                                       }
+                                   }
+                               }
+                               return true;
+                           });
+}
+
+std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
+                                       const Text& siteEntries, const PageMatcher& tableMatcher,
+                                       const std::vector<BlockLines>& lines, int depth)
+{
+    return entriesOfBlocks(engine, siteAddress, siteEntries, tableMatcher, depth,
+                           [&](int n, bool isOwn, Text& line, bool& lineIsOwn) {
+                               if (static_cast<std::size_t>(n) > lines.size())
+                                   return false;
+                               const BlockLines& block = lines[static_cast<std::size_t>(n) - 1];
+                               if (isOwn && block.hasSite) {
+                                   line = page.textOf(block.site);
+                                   lineIsOwn = true;
+                                   return true;
+                               }
+                               if (!block.hasFirst)
+                                   return false;
+                               line = page.textOf(block.first);
+                               return true;
+                           });
 }
 
 Text displayedAddress(const Text& line)
