@@ -113,6 +113,7 @@ Text displayedAddress(const Text& line)
     // One pass: tags skipped, blanks before the address skipped, and the
     // address ends at the first blank after it (the engine's date follows).
     Text address;
+    address.reserve(line.size());
     bool inTag = false;
     for (std::size_t i = 0; i < line.size();) {
         const std::size_t length = charLength(line, i);
@@ -136,14 +137,14 @@ Text displayedAddress(const Text& line)
             ++i;
             continue;
         }
-        const bool nbsp = line.compare(i, 6, "&nbsp;") == 0;
+        const bool nbsp = c == '&' && line.compare(i, 6, "&nbsp;") == 0;
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || nbsp) {
             if (!address.empty())
                 break;
             i += nbsp ? 6 : 1;
             continue;
         }
-        if (line.compare(i, 5, "&amp;") == 0) {
+        if (c == '&' && line.compare(i, 5, "&amp;") == 0) {
             address += '&';
             i += 5;
             continue;
