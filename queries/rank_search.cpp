@@ -79,7 +79,9 @@ void queryKeywordRanks(QueryView& view)
             // results are the end of the list.
             Text found;
             if (answer == EngineAnswer::Page) {
-                found = siteRankEntries(engine, page, site, tableMatcher, entryMatcher);
+                found = kept.keeps()
+                    ? siteRankEntries(engine, page, site, tableMatcher, entryMatcher, kept.blockLines())
+                    : siteRankEntries(engine, page, site, tableMatcher, entryMatcher);
                 // A page the patterns gave up on was not read whole.
                 if (searchGaveUp(tableMatcher, entryMatcher)) {
                     view.setStatus(pageTooComplexStatus());
@@ -98,7 +100,7 @@ void queryKeywordRanks(QueryView& view)
                     failed = true;
                 continue;
             }
-            kept.readPage(engine, page, site, found, tableMatcher, entryMatcher);
+            kept.readPage(engine, page, site, found, tableMatcher);
             if (!found.empty()) {
                 rank += found;
                 view.setCellText(r, KeywordColumn::Rank, toQString(rank));

@@ -21,12 +21,12 @@ void ResultKeeping::startKeyword()
 }
 
 void ResultKeeping::readPage(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
-                             const Text& siteEntries, const PageMatcher& tableMatcher, PageMatcher& entryMatcher)
+                             const Text& siteEntries, const PageMatcher& tableMatcher)
 {
     if (m_depth == 0)
         return;
     std::vector<ResultEntry> read
-        = resultEntries(engine, page, siteAddress, siteEntries, tableMatcher, entryMatcher, m_depth);
+        = resultEntries(engine, page, siteAddress, siteEntries, tableMatcher, m_lines, m_depth);
     m_current.insert(m_current.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
 }
 

@@ -3,6 +3,7 @@
 // the first entries and the site's own, stored as the day's result list of
 // every keyword whose search came to an end with an answer.
 
+#include "readers/rank_page.h"
 #include "readers/result_entries.h"
 #include "text/text.h"
 
@@ -22,10 +23,16 @@ public:
 
     // A keyword's search starts: what the previous one read is set aside.
     void startKeyword();
-    // A result page of the keyword was read; the matchers hold its blocks
-    // as siteRankEntries left them, siteEntries is what it gave.
+    // Whether entries are kept at all: without, the pages are read for the
+    // ranks alone.
+    bool keeps() const { return m_depth != 0; }
+    // Where siteRankEntries hands each block's address lines for readPage.
+    std::vector<BlockLines>& blockLines() { return m_lines; }
+    // A result page of the keyword was read; tableMatcher holds its blocks
+    // and blockLines() their lines as siteRankEntries left them, siteEntries
+    // is what it gave.
     void readPage(const EngineProfile& engine, const PageForm& page, const Text& siteAddress, const Text& siteEntries,
-                  const PageMatcher& tableMatcher, PageMatcher& entryMatcher);
+                  const PageMatcher& tableMatcher);
     // The keyword's search ended with an answer: its list is kept.
     void finishKeyword(const Text& keyword);
     // Stores the kept lists as the day's, in one transaction; false when they
@@ -40,6 +47,7 @@ private:
     };
     int m_depth;
     std::vector<ResultEntry> m_current;
+    std::vector<BlockLines> m_lines;
     std::vector<ReadList> m_lists;
 };
 

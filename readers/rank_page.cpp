@@ -14,10 +14,11 @@ namespace zv {
 namespace {
 
 // The site's entries once the block pattern has run: searchLines(n) runs the
-// address-line pattern over block n.
-template <typename Matcher, typename SearchLines>
+// address-line pattern over block n; lineFound(m, siteLine) is told of the
+// block's first line (m == 1) and of the line that names the site.
+template <typename Matcher, typename SearchLines, typename LineFound>
 Text entriesOf(const EngineProfile& engine, const Text& siteAddress, const Matcher& tableMatcher,
-               const Matcher& entryMatcher, SearchLines searchLines)
+               const Matcher& entryMatcher, SearchLines searchLines, LineFound lineFound)
 {
     Text entries;
     const Text homePage = homePageMark(engine, siteAddress);
@@ -27,10 +28,13 @@ Text entriesOf(const EngineProfile& engine, const Text& siteAddress, const Match
         if (entryMatcher.gaveUp())
             break;
         const int lines = entryMatcher.matchCount();
+        if (lines > 0)
+            lineFound(1, false);
         for (int m = 1; m <= lines; ++m) {
             const Text line = entryMatcher.matchText(m);
             if (!containsText(line, siteAddress))
                 continue;
+            lineFound(m, true);
             entries += tableMatcher.subMatchText(n, engine.positionGroup);
             entries += containsText(line, homePage) ? ". " : " ";
             break;
@@ -58,8 +62,34 @@ Text siteRankEntries(const EngineProfile& engine, const PageForm& page, const Te
     if (siteAddress.empty())
         return {};
     tableMatcher.execute(engine.resultBlock, page);
-    return entriesOf(engine, siteAddress, tableMatcher, entryMatcher,
-                     [&](int n) { entryMatcher.execute(engine.addressLine, page, tableMatcher.matchRange(n)); });
+    return entriesOf(
+        engine, siteAddress, tableMatcher, entryMatcher,
+        [&](int n) { entryMatcher.execute(engine.addressLine, page, tableMatcher.matchRange(n)); }, [](int, bool) {});
+}
+
+Text siteRankEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
+                     PageMatcher& tableMatcher, PageMatcher& entryMatcher, std::vector<BlockLines>& lines)
+{
+    lines.clear();
+    if (siteAddress.empty())
+        return {};
+    tableMatcher.execute(engine.resultBlock, page);
+    return entriesOf(
+        engine, siteAddress, tableMatcher, entryMatcher,
+        [&](int n) {
+            entryMatcher.execute(engine.addressLine, page, tableMatcher.matchRange(n));
+            lines.emplace_back();
+        },
+        [&](int m, bool siteLine) {
+            BlockLines& block = lines.back();
+            if (siteLine) {
+                block.hasSite = true;
+                block.site = entryMatcher.matchRange(m);
+            } else {
+                block.hasFirst = true;
+                block.first = entryMatcher.matchRange(m);
+            }
+        });
 }
 
 Text siteRankEntries(const Text& pageText, const Text& siteAddress, PatternMatcher& tableMatcher,
@@ -74,8 +104,9 @@ Text siteRankEntries(const EngineProfile& engine, const Text& pageText, const Te
     if (siteAddress.empty())
         return {};
     tableMatcher.execute(engine.resultBlock, pageText);
-    return entriesOf(engine, siteAddress, tableMatcher, entryMatcher,
-                     [&](int n) { entryMatcher.execute(engine.addressLine, tableMatcher.matchText(n)); });
+    return entriesOf(
+        engine, siteAddress, tableMatcher, entryMatcher,
+        [&](int n) { entryMatcher.execute(engine.addressLine, tableMatcher.matchText(n)); }, [](int, bool) {});
 }
 
 Text siteRankEntries(const Text& pageText, const Text& siteAddress)

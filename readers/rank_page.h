@@ -4,6 +4,9 @@
 // for a keyword.
 
 #include "text/text.h"
+#include "web/codepage.h"
+
+#include <vector>
 
 namespace zv {
 
@@ -28,6 +31,20 @@ Text siteRankEntries(const PageForm& page, const Text& siteAddress, PageMatcher&
                      PageMatcher& entryMatcher);
 Text siteRankEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
                      PageMatcher& tableMatcher, PageMatcher& entryMatcher);
+
+// The address lines a reading found in one result block: its first line, and
+// the first line that names the site (none when no line does).
+struct BlockLines
+{
+    bool hasFirst = false;
+    bool hasSite = false;
+    PageRange first;
+    PageRange site;
+};
+// The same, also handing each block's lines to whoever keeps entries, so no
+// block is searched twice: lines gets one element per block read.
+Text siteRankEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
+                     PageMatcher& tableMatcher, PageMatcher& entryMatcher, std::vector<BlockLines>& lines);
 // The same over a page's GBK text, each block searched as a text of its own.
 Text siteRankEntries(const Text& pageText, const Text& siteAddress, PatternMatcher& tableMatcher,
                      PatternMatcher& entryMatcher);

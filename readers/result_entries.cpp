@@ -1,6 +1,7 @@
 #include "readers/result_entries.h"
 
 #include "readers/engine_profile.h"
+#include "readers/rank_page.h"
 #include "web/codepage.h"
 #include "web/pattern_matcher.h"
 
@@ -24,16 +25,17 @@ std::vector<Text> sitePositions(const Text& siteEntries)
     return out;
 }
 
-} // namespace
-
-std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
-                                       const Text& siteEntries, const PageMatcher& tableMatcher,
-                                       PageMatcher& entryMatcher, int depth)
+// The entries of the blocks wanted; lineOf(n, isOwn, line, lineIsOwn) gives
+// block n's address line, false when it has none.
+template <typename LineOf>
+std::vector<ResultEntry> entriesOfBlocks(const EngineProfile& engine, const Text& siteAddress, const Text& siteEntries,
+                                         const PageMatcher& tableMatcher, int depth, LineOf lineOf)
 {
     std::vector<ResultEntry> out;
     const std::vector<Text> own = sitePositions(siteEntries);
     std::size_t ownLeft = own.size();
     const int blocks = tableMatcher.matchCount();
+    Text line;
     for (int n = 1; n <= blocks; ++n) {
         // Positions rise block by block: past the first depth blocks only the
         // site's are still wanted, and none once all of them are read.
@@ -46,28 +48,64 @@ std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageFo
             --ownLeft;
         if (position <= 0 || (position > depth && !isOwn))
             continue;
-        entryMatcher.execute(engine.addressLine, page, tableMatcher.matchRange(n));
-        const int lines = entryMatcher.matchCount();
-        if (lines == 0)
-            continue;
-        Text line = entryMatcher.matchText(1);
         bool lineIsOwn = false;
-        if (isOwn) {
-            for (int m = 1; m <= lines; ++m) {
-                Text candidate = entryMatcher.matchText(m);
-                if (containsText(candidate, siteAddress)) {
-                    line = std::move(candidate);
-                    lineIsOwn = true;
-                    break;
-                }
-            }
-        }
-        const Text address = displayedAddress(line);
+        if (!lineOf(n, isOwn, line, lineIsOwn))
+            continue;
+        Text address = displayedAddress(line);
         if (address.empty())
             continue;
-        out.push_back({position, address, addressHost(address), lineIsOwn});
+        Text host = addressHost(address);
+        out.push_back({position, std::move(address), std::move(host), lineIsOwn});
     }
     return out;
+}
+
+} // namespace
+
+std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
+                                       const Text& siteEntries, const PageMatcher& tableMatcher,
+                                       PageMatcher& entryMatcher, int depth)
+{
+    return entriesOfBlocks(engine, siteAddress, siteEntries, tableMatcher, depth,
+                           [&](int n, bool isOwn, Text& line, bool& lineIsOwn) {
+                               entryMatcher.execute(engine.addressLine, page, tableMatcher.matchRange(n));
+                               const int lines = entryMatcher.matchCount();
+                               if (lines == 0)
+                                   return false;
+                               line = entryMatcher.matchText(1);
+                               if (isOwn) {
+                                   for (int m = 1; m <= lines; ++m) {
+                                       Text candidate = entryMatcher.matchText(m);
+                                       if (containsText(candidate, siteAddress)) {
+                                           line = std::move(candidate);
+                                           lineIsOwn = true;
+                                           break;
+                                       }
+                                   }
+                               }
+                               return true;
+                           });
+}
+
+std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
+                                       const Text& siteEntries, const PageMatcher& tableMatcher,
+                                       const std::vector<BlockLines>& lines, int depth)
+{
+    return entriesOfBlocks(engine, siteAddress, siteEntries, tableMatcher, depth,
+                           [&](int n, bool isOwn, Text& line, bool& lineIsOwn) {
+                               if (static_cast<std::size_t>(n) > lines.size())
+                                   return false;
+                               const BlockLines& block = lines[static_cast<std::size_t>(n) - 1];
+                               if (isOwn && block.hasSite) {
+                                   line = page.textOf(block.site);
+                                   lineIsOwn = true;
+                                   return true;
+                               }
+                               if (!block.hasFirst)
+                                   return false;
+                               line = page.textOf(block.first);
+                               return true;
+                           });
 }
 
 Text displayedAddress(const Text& line)
@@ -75,6 +113,7 @@ Text displayedAddress(const Text& line)
     // One pass: tags skipped, blanks before the address skipped, and the
     // address ends at the first blank after it (the engine's date follows).
     Text address;
+    address.reserve(line.size());
     bool inTag = false;
     for (std::size_t i = 0; i < line.size();) {
         const std::size_t length = charLength(line, i);
@@ -98,14 +137,14 @@ Text displayedAddress(const Text& line)
             ++i;
             continue;
         }
-        const bool nbsp = line.compare(i, 6, "&nbsp;") == 0;
+        const bool nbsp = c == '&' && line.compare(i, 6, "&nbsp;") == 0;
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || nbsp) {
             if (!address.empty())
                 break;
             i += nbsp ? 6 : 1;
             continue;
         }
-        if (line.compare(i, 5, "&amp;") == 0) {
+        if (c == '&' && line.compare(i, 5, "&amp;") == 0) {
             address += '&';
             i += 5;
             continue;

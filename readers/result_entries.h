@@ -10,6 +10,7 @@
 
 namespace zv {
 
+struct BlockLines;
 struct EngineProfile;
 class PageForm;
 class PageMatcher;
@@ -30,6 +31,11 @@ struct ResultEntry
 std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
                                        const Text& siteEntries, const PageMatcher& tableMatcher,
                                        PageMatcher& entryMatcher, int depth);
+// The same from the lines siteRankEntries handed out for the page's blocks,
+// without searching any block again.
+std::vector<ResultEntry> resultEntries(const EngineProfile& engine, const PageForm& page, const Text& siteAddress,
+                                       const Text& siteEntries, const PageMatcher& tableMatcher,
+                                       const std::vector<BlockLines>& lines, int depth);
 
 // An address line as a reader sees it: mark-up removed, and only the address,
 // without the snapshot date the engine shows after a blank.
