@@ -76,7 +76,8 @@ void queryKeywordRanks(QueryView& view)
             }
             // A first page that holds neither results nor the engine's "no
             // results" notice is not the engine's answer; later pages without
-            // results are the end of the list.
+            // results are the end of the list. The blocks the site's entries
+            // were read from already make a result page.
             Text found;
             if (answer == EngineAnswer::Page) {
                 found = kept.keeps()
@@ -87,7 +88,8 @@ void queryKeywordRanks(QueryView& view)
                     view.setStatus(pageTooComplexStatus());
                     found.clear();
                     answer = EngineAnswer::Failed;
-                } else if (p == 1 && found.empty() && !isResultPage(engine, page, tableMatcher)) {
+                } else if (p == 1 && found.empty() && tableMatcher.matchCount() == 0
+                           && !isResultPage(engine, page, tableMatcher)) {
                     answer = EngineAnswer::Failed;
                 }
             }
